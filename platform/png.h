@@ -1,0 +1,8 @@
+// PNG screenshots of surfaces.
+#pragma once
+
+#include <string>
+
+#include "platform/surface.h"
+
+bool WriteSurfacePng(const Surface& surface, const std::string& path);

@@ -1,0 +1,566 @@
+// The SDL backend: the real clock, a borderless full-screen window showing the 640x480 primary surface
+// letterboxed, real input turned into the shared message queue's messages, the sound device, message
+// boxes and the single-instance lock.
+#include <SDL.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/sdl/sdl_helpers.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr int32_t kGameWidth = 640;
+constexpr int32_t kGameHeight = 480;
+constexpr const char* kWindowTitle = "Quillmere Brindlemoor";
+// Presenting scales the whole picture, which a software renderer feels; a game that redraws in small steps
+// would otherwise spend its time presenting.
+constexpr uint32_t kPresentGapMs = 5;
+// How long a wait for input lasts when nothing needs showing; the caller simply asks again.
+constexpr int32_t kIdleWaitMs = 100;
+// Deactivating the game can end it (it quits from its menus), so a focus loss must last this long before
+// the game hears of it: window managers take focus away and hand it straight back when a full-screen
+// window maps, and around a message box.
+constexpr uint32_t kFocusLossGraceMs = 150;
+
+bool DebugOn() { return std::getenv("QUILL_DEBUG") != nullptr; }
+
+void Debug(const char* format, ...) {
+  if (!DebugOn()) return;
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
+
+// ---- State -------------------------------------------------------------------------------------------
+
+enum class VideoState : uint8_t { Untried, Up, Failed };
+
+struct Screen {
+  VideoState video = VideoState::Untried;
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  SurfacePtr primary;
+  bool presentedOnce = false;
+  bool redraw = false;  // the window needs drawing whatever the version (just made, exposed, reset)
+  uint32_t shownVersion = 0;
+  uint32_t lastPresent = 0;
+};
+Screen g_screen;
+
+bool g_cursorVisible = true;
+struct Focus {
+  bool has = true;        // as SDL last reported it
+  bool toldActive = true;  // what the game last heard; showing the game window activates it
+  bool lossPending = false;
+  uint32_t lossSeenAt = 0;
+};
+Focus g_focus;
+
+SDL_AudioDeviceID g_audio = 0;
+uint8_t g_audioSilence = 0;
+
+int g_lockFd = -1;
+
+void Shutdown() {
+  if (g_audio != 0) SDL_CloseAudioDevice(g_audio);
+  g_audio = 0;
+  if (g_screen.texture) SDL_DestroyTexture(g_screen.texture);
+  if (g_screen.renderer) SDL_DestroyRenderer(g_screen.renderer);
+  if (g_screen.window) SDL_DestroyWindow(g_screen.window);
+  g_screen.texture = nullptr;
+  g_screen.renderer = nullptr;
+  g_screen.window = nullptr;
+  SDL_Quit();
+}
+
+// SDL is torn down at exit, before static objects go, so that the audio thread is stopped before anything
+// it might touch is destroyed, and the display connection is closed cleanly.
+void ShutdownAtExit() {
+  static bool registered = false;
+  if (!registered) std::atexit(Shutdown);
+  registered = true;
+}
+
+bool EnsureVideo() {
+  if (g_screen.video == VideoState::Untried) {
+    // Losing focus must not minimise us: the game handles deactivation itself.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+#ifdef SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE
+    // A window close then arrives once, as the window's own event; SDL_QUIT stays for the TERM signal.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+#endif
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    ShutdownAtExit();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+      g_screen.video = VideoState::Up;
+      SDL_ShowCursor(g_cursorVisible ? SDL_ENABLE : SDL_DISABLE);
+    } else {
+      g_screen.video = VideoState::Failed;
+      Debug("SDL video cannot start: %s", SDL_GetError());
+    }
+  }
+  return g_screen.video == VideoState::Up;
+}
+
+// ---- Showing the primary surface ---------------------------------------------------------------------
+
+bool FramePending() {
+  return g_screen.texture != nullptr && g_screen.primary != nullptr &&
+         (g_screen.redraw || !g_screen.presentedOnce || g_screen.primary->version != g_screen.shownVersion);
+}
+
+// Shows the primary surface when it changed since last shown, unless the last present was too recent (the
+// waits come back for it) or force says to show it now anyway.
+void ShowFrame(bool force = false) {
+  if (!FramePending()) return;
+  const Surface* s = g_screen.primary.get();
+  if (s->width != kGameWidth || s->height != kGameHeight ||
+      s->pixels.size() < static_cast<size_t>(kGameWidth) * kGameHeight) {
+    return;
+  }
+  const uint32_t now = SDL_GetTicks();
+  if (!force && g_screen.presentedOnce && now - g_screen.lastPresent < kPresentGapMs) return;
+  SDL_UpdateTexture(g_screen.texture, nullptr, s->pixels.data(), kGameWidth * static_cast<int>(sizeof(uint16_t)));
+  SDL_SetRenderDrawColor(g_screen.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(g_screen.renderer);
+  SDL_RenderCopy(g_screen.renderer, g_screen.texture, nullptr, nullptr);
+  SDL_RenderPresent(g_screen.renderer);
+  g_screen.shownVersion = s->version;
+  g_screen.presentedOnce = true;
+  g_screen.redraw = false;
+  g_screen.lastPresent = now;
+}
+
+// Tells the game of a focus change once it has settled (see kFocusLossGraceMs); a regained focus at once.
+void SettleActivation() {
+  if (g_focus.has == g_focus.toldActive) {
+    g_focus.lossPending = false;
+    return;
+  }
+  if (g_focus.has) {
+    g_focus.toldActive = true;
+    QueueActivation(true);
+    return;
+  }
+  const uint32_t now = SDL_GetTicks();
+  if (!g_focus.lossPending) {
+    g_focus.lossPending = true;
+    g_focus.lossSeenAt = now;
+  } else if (now - g_focus.lossSeenAt >= kFocusLossGraceMs) {
+    g_focus.lossPending = false;
+    g_focus.toldActive = false;
+    QueueActivation(false);
+  }
+}
+
+int32_t MsUntil(uint32_t since, uint32_t gap) {
+  const uint32_t elapsed = SDL_GetTicks() - since;
+  return elapsed >= gap ? 1 : static_cast<int32_t>(gap - elapsed);
+}
+
+// How long a wait may last before something of ours is due: a pending frame, or a focus loss to report.
+int32_t MsUntilDue() {
+  int32_t ms = kIdleWaitMs;
+  if (FramePending()) ms = std::min(ms, MsUntil(g_screen.lastPresent, kPresentGapMs));
+  if (g_focus.lossPending) ms = std::min(ms, MsUntil(g_focus.lossSeenAt, kFocusLossGraceMs));
+  return ms;
+}
+
+sdlbits::Letterbox CurrentLetterbox() {
+  int w = 0, h = 0;
+  if (g_screen.renderer) {
+    SDL_GetRendererOutputSize(g_screen.renderer, &w, &h);
+  } else if (g_screen.window) {
+    SDL_GetWindowSize(g_screen.window, &w, &h);
+  }
+  return sdlbits::FitPicture(w, h, kGameWidth, kGameHeight);
+}
+
+// With a logical size set, SDL itself has already scaled mouse positions to the 640x480 picture; before
+// the renderer exists they are still window pixels.
+POINT GamePoint(int32_t x, int32_t y) {
+  if (g_screen.renderer) {
+    return POINT{std::clamp(x, 0, kGameWidth - 1), std::clamp(y, 0, kGameHeight - 1)};
+  }
+  return sdlbits::WindowToPicture(CurrentLetterbox(), x, y, kGameWidth, kGameHeight);
+}
+
+// ---- Input --------------------------------------------------------------------------------------------
+
+uint32_t VirtualKeyFor(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<uint32_t>(key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + static_cast<uint32_t>(key - SDLK_0);
+  switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    default: return 0;
+  }
+}
+
+void Translate(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_MOUSEMOTION: {
+      const POINT p = GamePoint(e.motion.x, e.motion.y);
+      QueueMouseMove(p.x, p.y);
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) break;
+      const POINT p = GamePoint(e.button.x, e.button.y);
+      QueueMouseButton(e.button.button == SDL_BUTTON_RIGHT, e.type == SDL_MOUSEBUTTONDOWN, p.x, p.y);
+      break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      // Held keys repeat as further key-downs, as they do for the game's original platform.
+      const uint32_t vk = VirtualKeyFor(e.key.keysym.sym);
+      if (vk == 0) break;
+      QueueKey(vk, e.type == SDL_KEYDOWN);
+      // These keys type a control character too (SDL has no text for them), after their key-down as the
+      // game's original platform delivers them.
+      const bool typesControl = vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE;
+      if (e.type == SDL_KEYDOWN && typesControl && (e.key.keysym.mod & KMOD_ALT) == 0) {
+        QueueChar(static_cast<uint8_t>(vk));
+      }
+      break;
+    }
+    case SDL_TEXTINPUT:
+      for (const char c : sdlbits::Utf8ToCp1252(e.text.text)) QueueChar(static_cast<uint8_t>(c));
+      break;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          g_focus.has = e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+          Debug("%u focus %s", e.window.timestamp, g_focus.has ? "gained" : "lost");
+          break;
+        case SDL_WINDOWEVENT_CLOSE: QueueClose(); break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: g_screen.redraw = true; break;
+        default: break;
+      }
+      break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET: g_screen.redraw = true; break;
+    case SDL_QUIT: QueueClose(); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+// ---- Clock --------------------------------------------------------------------------------------------
+
+uint32_t timeGetTime() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+uint32_t WaitClockTick(uint32_t now, uint32_t deadline) {
+  ShowFrame();
+  uint32_t t = timeGetTime();
+  if (t != now) return t;
+  // Rest until a millisecond before the deadline, then watch for the tick itself.
+  const auto ahead = static_cast<int32_t>(deadline - now);
+  if (ahead > 2) {
+    SDL_Delay(static_cast<uint32_t>(ahead - 1));
+    t = timeGetTime();
+    if (t != now) return t;
+  }
+  const timespec nap{0, 100 * 1000};
+  while ((t = timeGetTime()) == now) nanosleep(&nap, nullptr);
+  return t;
+}
+
+// ---- Display ------------------------------------------------------------------------------------------
+
+bool DisplayDo(DisplayStep step, HWND /*window*/) {
+  switch (step) {
+    case DisplayStep::CreateDevice:
+      return EnsureVideo();
+    case DisplayStep::QueryInterface:
+      return g_screen.video == VideoState::Up;
+    case DisplayStep::Cooperative: {
+      if (g_screen.video != VideoState::Up) return false;
+      if (g_screen.window) return true;
+      // Made at the desktop's size as well as full-screen: without a window manager (a bare X server) the
+      // full-screen request is never carried out, yet SDL would draw as if it were.
+      SDL_DisplayMode desktop{};
+      int w = kGameWidth, h = kGameHeight;
+      if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        w = desktop.w;
+        h = desktop.h;
+      }
+      g_screen.window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0),
+                                         SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h,
+                                         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+      if (!g_screen.window) {
+        Debug("SDL window: %s", SDL_GetError());
+        return false;
+      }
+      SDL_StartTextInput();
+      return true;
+    }
+    case DisplayStep::DisplayMode: {
+      if (!g_screen.window) return false;
+      if (g_screen.texture) return true;
+      if (!g_screen.renderer) {
+        g_screen.renderer = SDL_CreateRenderer(g_screen.window, -1, SDL_RENDERER_ACCELERATED);
+        if (!g_screen.renderer) g_screen.renderer = SDL_CreateRenderer(g_screen.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!g_screen.renderer) {
+          Debug("SDL renderer: %s", SDL_GetError());
+          return false;
+        }
+        SDL_RenderSetLogicalSize(g_screen.renderer, kGameWidth, kGameHeight);
+      }
+      g_screen.texture = SDL_CreateTexture(g_screen.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                           kGameWidth, kGameHeight);
+      if (!g_screen.texture) {
+        Debug("SDL texture: %s", SDL_GetError());
+        return false;
+      }
+      if (DebugOn()) {
+        SDL_RendererInfo info{};
+        SDL_GetRendererInfo(g_screen.renderer, &info);
+        Debug("SDL renderer: %s", info.name);
+      }
+      return true;
+    }
+    case DisplayStep::PrimarySurface:
+      if (!g_screen.texture) return false;
+      if (!g_screen.primary) g_screen.primary = CreateSurface(kGameWidth, kGameHeight);
+      if (!g_screen.primary) return false;
+      g_screen.redraw = true;
+      ShowFrame(true);
+      return true;
+  }
+  return false;
+}
+
+Surface* DisplayPrimary() { return g_screen.primary.get(); }
+
+PlatformReport GetPlatformReport() {
+  PlatformReport report;
+  report.versionKnown = true;
+  report.platformId = 2;
+  if (!EnsureVideo()) {
+    // An old system without DirectX: the probe says so, and the display step later fails on its own.
+    report.majorVersion = 4;
+    return report;
+  }
+  report.majorVersion = 5;
+  report.buildNumber = 2195;
+  report.ddrawLoads = report.ddrawHasCreate = report.ddrawCreates = report.hasDirectDraw2 = true;
+  report.dinputLoads = report.dinputHasCreate = true;
+  report.normalCooperative = report.primaryCreates = report.hasSurface3 = true;
+  return report;
+}
+
+void OutputDebugStringA(const char* text) {
+  if (DebugOn() && text) std::fputs(text, stderr);
+}
+
+// ---- Sound device -------------------------------------------------------------------------------------
+
+namespace {
+
+// The sound device asks for its next stretch of samples here, on SDL's audio thread. The effects mixer
+// will write into the stream at this point; until it exists the device plays silence.
+void FillAudio(void* /*userdata*/, Uint8* stream, int length) { std::memset(stream, g_audioSilence, length); }
+
+}  // namespace
+
+bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample) {
+  if (samplesPerSecond <= 0 || channels < 1 || channels > 2 || (bitsPerSample != 8 && bitsPerSample != 16)) {
+    return false;
+  }
+  if (g_audio != 0) {
+    SDL_CloseAudioDevice(g_audio);
+    g_audio = 0;
+  }
+  ShutdownAtExit();
+  if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    Debug("SDL audio cannot start: %s", SDL_GetError());
+    return false;
+  }
+  SDL_AudioSpec want{};
+  want.freq = samplesPerSecond;
+  want.format = bitsPerSample == 16 ? AUDIO_S16SYS : AUDIO_U8;
+  want.channels = static_cast<Uint8>(channels);
+  // About 20 to 25 ms a buffer: short enough that an effect starts with its cause.
+  want.samples = samplesPerSecond > 22050 ? 1024 : 512;
+  want.callback = FillAudio;
+  SDL_AudioSpec have{};
+  // No changes allowed: SDL converts, so the mixer always writes the format asked for.
+  g_audio = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (g_audio == 0) {
+    Debug("SDL audio device: %s", SDL_GetError());
+    return false;
+  }
+  g_audioSilence = have.silence;
+  SDL_PauseAudioDevice(g_audio, 0);
+  return true;
+}
+
+bool AudioIsOpen() { return g_audio != 0; }
+
+// ---- Program ------------------------------------------------------------------------------------------
+
+bool ClaimSingleInstance(const char* name) {
+  if (g_lockFd >= 0) return true;
+  std::string file = name ? name : "quillmere";
+  for (char& c : file) {
+    if (c == '/') c = '_';
+  }
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string path = runtime && *runtime ? std::string(runtime) + "/" + file + ".lock"
+                                         : "/tmp/" + file + "-" + std::to_string(getuid()) + ".lock";
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A lock file that cannot be made must never stop the game from starting.
+  if (fd < 0) {
+    Debug("instance lock %s: %s", path.c_str(), std::strerror(errno));
+    return true;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool heldElsewhere = errno == EWOULDBLOCK;
+    close(fd);
+    return !heldElsewhere;
+  }
+  g_lockFd = fd;  // kept open, and so locked, for the life of the process
+  return true;
+}
+
+void TraceState(const char* what, int64_t value) {
+  if (DebugOn()) std::fprintf(stderr, "%s=%lld\n", what, static_cast<long long>(value));
+}
+
+// ---- Beneath the message queue ------------------------------------------------------------------------
+
+void BackendPumpEvents() {
+  if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e);
+    SettleActivation();
+  }
+  ShowFrame();
+}
+
+void BackendWaitEvents() {
+  ShowFrame();
+  const int32_t timeout = MsUntilDue();
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+    SDL_Delay(static_cast<uint32_t>(timeout));
+    return;
+  }
+  // A null event leaves whatever arrives in SDL's queue for the next pump.
+  SDL_WaitEventTimeout(nullptr, timeout);
+  ShowFrame();
+}
+
+// The game idles by peeking in a loop: rest until the next millisecond (or the next input) instead of
+// spinning, so an idle peek costs about what it costs on the headless clock.
+void BackendNothingPending() {
+  ShowFrame();
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+    const uint32_t now = timeGetTime();
+    WaitClockTick(now, now + 1);
+    return;
+  }
+  SDL_WaitEventTimeout(nullptr, 1);
+}
+
+void BackendShowCursor(bool visible) {
+  g_cursorVisible = visible;
+  if (g_screen.video == VideoState::Up) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void BackendWarpCursor(int32_t x, int32_t y) {
+  if (!g_screen.window) return;
+  const POINT p = sdlbits::PictureToWindow(CurrentLetterbox(), std::clamp(x, 0, kGameWidth - 1),
+                                           std::clamp(y, 0, kGameHeight - 1));
+  SDL_WarpMouseInWindow(g_screen.window, p.x, p.y);
+}
+
+bool BackendMousePresent() { return true; }
+
+namespace {
+
+// Without a display the question goes to the terminal, or gets its cautious answer when nobody is there.
+int32_t AskOnTerminal(const std::string& text, const std::string& caption, uint32_t type) {
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  if ((type & 0x0F) != MB_YESNO) return IDOK;
+  if (!isatty(STDIN_FILENO)) return IDNO;
+  std::fputs("[y/n] ", stderr);
+  std::fflush(stderr);
+  char line[64];
+  if (!std::fgets(line, sizeof line, stdin)) return IDNO;
+  return line[0] == 'y' || line[0] == 'Y' ? IDYES : IDNO;
+}
+
+}  // namespace
+
+int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) {
+  const bool yesNo = (type & 0x0F) == MB_YESNO;
+  const uint32_t icon = type & 0xF0;
+  const std::string body = sdlbits::GameTextToUtf8(text ? text : "");
+  const std::string title = sdlbits::GameTextToUtf8(caption ? caption : "");
+
+  const SDL_MessageBoxButtonData okButton{
+      SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+  const SDL_MessageBoxButtonData yesNoButtons[2] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+  };
+  uint32_t flags = SDL_MESSAGEBOX_INFORMATION;
+  if (icon == MB_ICONHAND) {
+    flags = SDL_MESSAGEBOX_ERROR;
+  } else if (icon == MB_ICONQUESTION || icon == MB_ICONEXCLAMATION) {
+    flags = SDL_MESSAGEBOX_WARNING;
+  }
+  SDL_MessageBoxData data{};
+  data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+  data.window = g_screen.window;
+  data.title = title.c_str();
+  data.message = body.c_str();
+  data.numbuttons = yesNo ? 2 : 1;
+  data.buttons = yesNo ? yesNoButtons : &okButton;
+
+  ShowFrame(true);  // what the game drew before asking stays behind the box
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+    Debug("SDL message box: %s", SDL_GetError());
+    return AskOnTerminal(body, title, type);
+  }
+  g_screen.redraw = true;
+  // Closing the box another way counts as its Escape answer.
+  if (pressed == IDOK || pressed == IDYES || pressed == IDNO) return pressed;
+  return yesNo ? IDNO : IDOK;
+}

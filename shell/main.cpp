@@ -1,0 +1,4 @@
+// The game program: everything happens in WinMain.
+#include "shell/shell.h"
+
+int main() { return WinMain(); }

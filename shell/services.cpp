@@ -1,0 +1,46 @@
+// Small services of the shell that every module uses: the frame timer, the cursor helpers, dropping stale
+// mouse input, and the shared pseudo-random generator.
+#include "platform/system.h"
+#include "shell/shell.h"
+
+uint32_t FrameWait(uint32_t ms) {
+  ShellState& s = gShell;
+  uint32_t now = timeGetTime();
+  if (ms == 0) {
+    s.frameDeadline = now;
+    s.frameBase = now;
+    return 0;
+  }
+  s.frameDeadline += ms;
+  if (now < s.frameBase) {  // the clock wrapped since the reset
+    s.frameDeadline = now + ms;
+    s.frameBase = now;
+  }
+  // A late step returns at once and leaves the deadline where it is, so the steps after it catch up.
+  if (now > s.frameDeadline) return 9999;
+  while (!(now > s.frameDeadline)) now = WaitClockTick(now, s.frameDeadline);
+  return s.frameDeadline - s.frameBase;
+}
+
+void ShowMouseCursor() {
+  while (ShowCursor(true) < 0) {
+  }
+}
+
+void HideMouseCursor() {
+  while (ShowCursor(false) > 0) {
+  }
+}
+
+void FlushMouseMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, gShell.mainWindow, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
+}
+
+void SeedRandom(uint32_t seed) { gShell.randomState = seed; }
+
+int32_t Random() {
+  gShell.randomState = gShell.randomState * 214013u + 2531011u;
+  return static_cast<int32_t>((gShell.randomState >> 16) & 0x7FFF);
+}

@@ -1,0 +1,159 @@
+// The program's spine: start-up, the message loop with its idle tick, the application states and the
+// main window procedure.
+#include "shell/shell.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "media/picture.h"
+#include "platform/system.h"
+#include "shell/display.h"
+
+ShellState gShell;
+
+namespace {
+
+constexpr const char* kClassName = "Quillmere1";
+constexpr const char* kProductName = "Quillmere Brindlemoor";
+constexpr const char* kTitlePicture = "Data\\Title.bmp";
+
+void PaintTitlePicture() { CopyBitmapToSurface(gDisplay.primary, kTitlePicture); }
+
+int32_t RunMessageLoop() {
+  MSG msg;
+  for (;;) {
+    if (PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE)) {
+      if (GetMessageA(&msg, 0, 0, 0) == 0) return static_cast<int32_t>(msg.wParam);
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } else if (gShell.activeFlag != 0) {
+      StateTick();
+    } else {
+      WaitMessage();
+    }
+  }
+}
+
+LRESULT OnActivateApp(WPARAM wParam) {
+  gShell.activeFlag = static_cast<int32_t>(wParam);
+  if (!gDisplay.device) return 0;
+  if (wParam != 0) {
+    // The music player reopens its stream and restarts from the settings here.
+    return 0;
+  }
+  if (gShell.applicationState == kStatePlay) {
+    // During play the round freezes where it stands; the music player stops and closes here.
+    return 0;
+  }
+  gShell.quitFlag = 1;
+  SetApplicationState(kStateQuitting);
+  StateTick();
+  StateTick();
+  return 0;
+}
+
+LRESULT OnMouseButton(uint32_t message, LPARAM lParam) {
+  const MouseEvent e = MouseEventFromMessage(message, lParam);
+  if (gShell.applicationState == kStatePlay) {
+    // The round's putting input takes e here.
+    (void)e;
+  } else if (gShell.applicationState == kStateBestScores) {
+    SetApplicationState(kStateTitleMenu);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void SetApplicationState(uint32_t state) {
+  if (state == gShell.applicationState) return;
+  gShell.applicationState = state;
+  TraceState("state", state);
+}
+
+MouseEvent MouseEventFromMessage(uint32_t message, LPARAM lParam) {
+  const int32_t code = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONDOWN ? 3 : 2;
+  // Taken unsigned: a position left of or above the screen also ends up at the far edge.
+  return MouseEvent{std::min<int32_t>(LOWORD(lParam), 639), std::min<int32_t>(HIWORD(lParam), 479), code};
+}
+
+int32_t InitApplication(HWND window) {
+  const std::string dir = GetCurrentDirectoryA();
+  std::strncpy(gShell.startDirectory, dir.c_str(), sizeof gShell.startDirectory - 1);
+  InitSound(window);
+  if (!InitDisplay(window)) return 0;
+  while (ShowCursor(false) > 0) {
+  }
+  PaintTitlePicture();
+  // The settings store loads the player names, music settings and best scores here, and the music
+  // player opens its stream and starts the background music from those settings.
+  return 1;
+}
+
+int32_t WinMain() {
+  if (!ClaimSingleInstance(kClassName)) return 0;
+  SeedRandom(timeGetTime());
+  if (GetSystemMetrics(SM_MOUSEPRESENT) == 0) {
+    MessageBoxA(0, "No Mouse Availble!\n Exiting!", kProductName, MB_ICONHAND);
+    return 0;
+  }
+  if (!RegisterWindowClass(kClassName, MainWindowProc, true)) return 0;
+  gShell.mainWindow = CreateGameWindow(kClassName, kClassName);
+  if (gShell.mainWindow == 0) return 0;
+  ShowGameWindow(gShell.mainWindow);
+  if (!InitApplication(gShell.mainWindow)) return 0;
+  SetApplicationState(kStateStart);
+  return RunMessageLoop();
+}
+
+void StateTick() {
+  switch (gShell.applicationState) {
+    case kStateStart:
+      SetApplicationState(kStateTitleMenu);
+      break;
+    // The screens below come with their own modules: the title menu (10), the round's PlayTick (20), the
+    // demonstration (30), the best-scores screen (40), the About box (50) and the music options (70).
+    default:
+      break;
+  }
+  if (gShell.quitFlag != 0 && gShell.applicationState == kStateQuitting) {
+    SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
+  }
+}
+
+LRESULT MainWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_CLOSE:
+      if (gShell.quitFlag == 0) {
+        gShell.activeFlag = 0;
+        gShell.quitFlag = 1;
+      }
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATEAPP:
+      return OnActivateApp(wParam);
+    case WM_KEYDOWN:
+      // 'L' (76) opens the hole-select dialog and jumps to the chosen hole once the dialogs exist.
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_KEYUP:
+      if (wParam != VK_ESCAPE) return DefWindowProcA(window, message, wParam, lParam);
+      gShell.quitFlag = 1;
+      return 0;
+    case WM_MOUSEMOVE:
+      StateTick();
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return OnMouseButton(message, lParam);
+    case WM_LBUTTONDBLCLK:
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+void ResetShellForTest() { gShell = ShellState{}; }

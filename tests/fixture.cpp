@@ -1,0 +1,40 @@
+// The module-test fixture.
+#include "tests/fixture.h"
+
+#include <fstream>
+
+#include "media/text.h"
+#include "platform/system.h"
+#include "shell/display.h"
+#include "shell/shell.h"
+
+void ResetAllForTest(const HeadlessConfig& config) {
+  HeadlessReset(config);
+  ResetShellForTest();
+  ResetDisplayForTest();
+  ResetTextForTest();
+}
+
+void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {
+  std::filesystem::create_directories(path.parent_path());
+  const std::vector<uint8_t> bytes = EncodeBmp24(bitmap);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+uint32_t GameFolderTest::TitleColor(int32_t x, int32_t y) { return ((x / 40) % 2 ? 0x2060A0 : 0xE0C040) + (y / 60); }
+
+void GameFolderTest::SetUp() {
+  ResetAllForTest();
+  previous_ = std::filesystem::current_path();
+  dir_ = std::filesystem::temp_directory_path() /
+         ("quill-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::remove_all(dir_);
+  WriteBitmapFile(dir_ / "Data" / "Title.bmp", MakeBitmap(640, 480, TitleColor));
+  SetCurrentDirectoryA(dir_.string());
+}
+
+void GameFolderTest::TearDown() {
+  SetCurrentDirectoryA(previous_.string());
+  std::filesystem::remove_all(dir_);
+}

@@ -1,0 +1,39 @@
+// The module-test fixture: every module reset on the headless backend, and a scratch game folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "platform/bmp.h"
+#include "platform/headless/headless.h"
+
+// Puts every module back to its start-up state on a fresh headless backend.
+void ResetAllForTest(const HeadlessConfig& config = HeadlessConfig{});
+
+// A picture whose pixel (x, y) is made by color(x, y) as 0x00RRGGBB.
+template <typename F>
+Bitmap MakeBitmap(int32_t width, int32_t height, F color) {
+  Bitmap b;
+  b.width = width;
+  b.height = height;
+  b.rgb.resize(static_cast<size_t>(width) * height);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) b.rgb[static_cast<size_t>(y) * width + x] = color(x, y);
+  }
+  return b;
+}
+
+void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap);
+
+// A temporary game folder with a 640x480 Data/Title.bmp of stripes; the test runs inside it.
+class GameFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  static uint32_t TitleColor(int32_t x, int32_t y);
+  std::filesystem::path dir_;
+  std::filesystem::path previous_;
+};

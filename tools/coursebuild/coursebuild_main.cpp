@@ -1,0 +1,78 @@
+// coursebuild --course DIR --out GAMEDIR: makes the game folder's data from the course sources.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/bmp.h"
+#include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/pictures.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr, "usage: coursebuild --course DIR --out GAMEDIR\n");
+  return 2;
+}
+
+bool Save(const std::filesystem::path& path, const Bitmap& picture) {
+  const std::vector<uint8_t> bytes = EncodeBmp24(picture);
+  std::string error;
+  if (bytes.empty()) {
+    std::fprintf(stderr, "coursebuild: cannot encode %s\n", path.string().c_str());
+    return false;
+  }
+  switch (WriteIfChanged(path, bytes, &error)) {
+    case WriteOutcome::Unchanged:
+      return true;
+    case WriteOutcome::Written:
+      std::printf("coursebuild: wrote %s\n", path.string().c_str());
+      return true;
+    case WriteOutcome::Failed:
+      break;
+  }
+  std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::filesystem::path courseDir, outDir;
+  for (int i = 1; i < argc; ++i) {
+    if (i + 1 < argc && std::strcmp(argv[i], "--course") == 0) {
+      courseDir = argv[++i];
+    } else if (i + 1 < argc && std::strcmp(argv[i], "--out") == 0) {
+      outDir = argv[++i];
+    } else {
+      return Usage();
+    }
+  }
+  if (courseDir.empty() || outDir.empty()) return Usage();
+
+  const std::filesystem::path recipePath = courseDir / "title.txt";
+  std::ifstream recipeFile(recipePath, std::ios::binary);
+  if (!recipeFile) {
+    std::fprintf(stderr, "coursebuild: cannot read %s\n", recipePath.string().c_str());
+    return 1;
+  }
+  const std::string recipe((std::istreambuf_iterator<char>(recipeFile)), std::istreambuf_iterator<char>());
+  std::string error;
+  const std::optional<TitleWords> words = ParseTitleRecipe(recipe, &error);
+  if (!words) {
+    std::fprintf(stderr, "coursebuild: %s: %s\n", recipePath.string().c_str(), error.c_str());
+    return 1;
+  }
+
+  const Bitmap title = DrawTitlePicture(*words);
+  if (title.rgb.empty()) {
+    std::fprintf(stderr, "coursebuild: cannot open the lettering font\n");
+    return 1;
+  }
+  const std::filesystem::path data = outDir / "Data";
+  bool ok = Save(data / "Title.bmp", title);
+  ok = Save(data / "Grass.bmp", DrawGrassTile()) && ok;
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,121 @@
+// Reading play scripts: "<time> <command> <arguments>", time absolute or "+n" after the previous line.
+#include "tools/sim/script.h"
+
+#include <cctype>
+#include <map>
+#include <sstream>
+
+#include "platform/win.h"
+
+namespace {
+
+bool ParseKey(std::string name, uint32_t* key) {
+  static const std::map<std::string, uint32_t> kNamed = {
+      {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE}, {"return", VK_RETURN}, {"enter", VK_RETURN},
+      {"tab", VK_TAB},       {"space", VK_SPACE}, {"backspace", VK_BACK}, {"delete", VK_DELETE},
+      {"left", VK_LEFT},     {"right", VK_RIGHT}, {"up", VK_UP},          {"down", VK_DOWN},
+      {"home", VK_HOME},     {"end", VK_END},     {"shift", VK_SHIFT}};
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+    *key = static_cast<uint32_t>(std::toupper(static_cast<unsigned char>(name[0])));
+    return true;
+  }
+  const auto it = kNamed.find(name);
+  if (it == kNamed.end()) return false;
+  *key = it->second;
+  return true;
+}
+
+HeadlessInput Input(uint32_t time, HeadlessInput::Kind kind) {
+  HeadlessInput in;
+  in.time = time;
+  in.kind = kind;
+  return in;
+}
+
+void AddButton(PlayScript* s, uint32_t time, bool right, bool down, int32_t x, int32_t y) {
+  HeadlessInput in = Input(time, HeadlessInput::Kind::Button);
+  in.right = right;
+  in.down = down;
+  in.x = x;
+  in.y = y;
+  s->inputs.push_back(in);
+}
+
+void AddKey(PlayScript* s, uint32_t time, uint32_t key, bool down) {
+  HeadlessInput in = Input(time, HeadlessInput::Kind::Key);
+  in.key = key;
+  in.down = down;
+  s->inputs.push_back(in);
+}
+
+// One command at a time; false when its words do not fit.
+bool ParseCommand(const std::string& command, std::istringstream& words, uint32_t time, PlayScript* s) {
+  using Kind = HeadlessInput::Kind;
+  int32_t x = 0, y = 0;
+  std::string word;
+  if (command == "move" && words >> x >> y) {
+    HeadlessInput in = Input(time, Kind::Move);
+    in.x = x;
+    in.y = y;
+    s->inputs.push_back(in);
+  } else if ((command == "down" || command == "up") && words >> word >> x >> y && (word == "left" || word == "right")) {
+    AddButton(s, time, word == "right", command == "down", x, y);
+  } else if ((command == "click" || command == "rclick") && words >> x >> y) {
+    AddButton(s, time, command == "rclick", true, x, y);
+    AddButton(s, time, command == "rclick", false, x, y);
+  } else if ((command == "key" || command == "keydown" || command == "keyup") && words >> word) {
+    uint32_t key = 0;
+    if (!ParseKey(word, &key)) return false;
+    if (command != "keyup") AddKey(s, time, key, true);
+    if (command != "keydown") AddKey(s, time, key, false);
+  } else if (command == "type") {
+    std::getline(words >> std::ws, word);
+    for (unsigned char c : word) {
+      HeadlessInput in = Input(time, Kind::Char);
+      in.key = c;
+      s->inputs.push_back(in);
+    }
+  } else if (command == "activate" || command == "deactivate") {
+    HeadlessInput in = Input(time, Kind::Activate);
+    in.down = command == "activate";
+    s->inputs.push_back(in);
+  } else if (command == "close") {
+    s->inputs.push_back(Input(time, Kind::Close));
+  } else if (command == "shot" && words >> word) {
+    HeadlessInput in = Input(time, Kind::Screenshot);
+    in.path = word;
+    s->inputs.push_back(in);
+  } else if (command == "answer" && words >> word) {
+    if (word != "ok" && word != "yes" && word != "no") return false;
+    s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : IDOK);
+  } else if (command == "runon" && words >> x && x >= 0) {
+    s->runOn = static_cast<uint32_t>(x);
+  } else {
+    return false;
+  }
+  return !(words >> word);  // nothing left over
+}
+
+}  // namespace
+
+bool ParsePlayScript(std::istream& in, PlayScript* script, std::string* error) {
+  std::string line;
+  uint32_t previous = 0;
+  for (int32_t number = 1; std::getline(in, line); ++number) {
+    std::istringstream words(line);
+    std::string when, command;
+    if (!(words >> when) || when[0] == '#') continue;
+    const bool relative = when[0] == '+';
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(when.c_str() + (relative ? 1 : 0), &end, 10);
+    const bool timeOk = end && *end == '\0' && end != when.c_str() + (relative ? 1 : 0) && value <= 0x7FFFFFFFul;
+    const uint32_t time = relative ? previous + static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    if (!timeOk || time < previous || !(words >> command) || !ParseCommand(command, words, time, script)) {
+      *error = "line " + std::to_string(number) + ": cannot read \"" + line + "\"";
+      return false;
+    }
+    previous = time;
+  }
+  return true;
+}

@@ -1,0 +1,130 @@
+// quillmere-sim: the real game modules on the headless backend, for tests, course design and checking.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "platform/headless/headless.h"
+#include "platform/system.h"
+#include "shell/shell.h"
+#include "tools/sim/script.h"
+
+namespace {
+
+using Options = std::map<std::string, std::string>;
+
+constexpr int32_t kExitIdle = 3;
+constexpr int32_t kExitUsage = 2;
+
+const char* kUsage =
+    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n";
+
+bool ReadOptions(int argc, char** argv, Options* options) {
+  for (int i = 2; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--", 2) != 0 || i + 1 >= argc) return false;
+    (*options)[argv[i] + 2] = argv[i + 1];
+    ++i;
+  }
+  return true;
+}
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+      out += buffer;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// Screenshots every `every` ms up to the script's end, numbered in time order.
+void ScheduleFrames(const std::string& dir, uint32_t every, uint32_t until) {
+  std::filesystem::create_directories(dir);
+  for (uint32_t t = 0, n = 0; t <= until && every > 0; t += every, ++n) {
+    HeadlessInput in;
+    in.time = t;
+    in.kind = HeadlessInput::Kind::Screenshot;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame%05u.png", n);
+    in.path = dir + name;
+    HeadlessSchedule(in);
+  }
+}
+
+int32_t PrintEnd(const char* how, int32_t code) {
+  for (const HeadlessMessageBox& box : HeadlessMessageBoxes()) {
+    std::printf("{\"t\":%u,\"messagebox\":%s,\"caption\":%s,\"answer\":%d}\n", box.time, JsonString(box.text).c_str(),
+                JsonString(box.caption).c_str(), box.answer);
+  }
+  std::printf("{\"t\":%u,\"%s\":%d}\n", timeGetTime(), how, code);
+  return code;
+}
+
+int RunPlay(const Options& o) {
+  if (!o.count("game") || !o.count("config") || !o.count("script")) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  std::ifstream file(o.at("script"));
+  PlayScript script;
+  std::string error;
+  if (!file || !ParsePlayScript(file, &script, &error)) {
+    std::fprintf(stderr, "quillmere-sim: %s: %s\n", o.at("script").c_str(), file ? error.c_str() : "cannot open");
+    return kExitUsage;
+  }
+  // Screenshot paths in the script are relative to where the sim was started, not to the game folder.
+  const std::filesystem::path here = std::filesystem::current_path();
+  for (HeadlessInput& in : script.inputs) {
+    if (in.kind == HeadlessInput::Kind::Screenshot) in.path = std::filesystem::absolute(here / in.path).string();
+  }
+  HeadlessReset(HeadlessConfig{});
+  for (const HeadlessInput& in : script.inputs) HeadlessSchedule(in);
+  for (int32_t answer : script.answers) HeadlessQueueAnswer(answer);
+  if (o.count("frames")) {
+    const uint32_t every = o.count("every") ? static_cast<uint32_t>(std::atoi(o.at("every").c_str())) : 100;
+    ScheduleFrames(std::filesystem::absolute(o.at("frames")).string(), every, HeadlessLastScheduledTime());
+  }
+  HeadlessSetRunOn(script.runOn);
+  HeadlessOnTrace([](const HeadlessTrace& t) {
+    std::printf("{\"t\":%u,\"%s\":%lld}\n", t.time, t.what.c_str(), static_cast<long long>(t.value));
+  });
+  ::setenv("XDG_CONFIG_HOME", std::filesystem::absolute(o.at("config")).c_str(), 1);
+  if (!SetCurrentDirectoryA(o.at("game"))) {
+    std::fprintf(stderr, "quillmere-sim: cannot enter game folder %s\n", o.at("game").c_str());
+    return kExitUsage;
+  }
+  std::printf("{\"t\":%u,\"state\":%u}\n", timeGetTime(), gShell.applicationState);
+  try {
+    return PrintEnd("exit", WinMain());
+  } catch (const HeadlessIdle&) {
+    return PrintEnd("idle", kExitIdle);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  Options options;
+  if (argc < 2 || !ReadOptions(argc, argv, &options)) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  const std::string command = argv[1];
+  if (command == "play") return RunPlay(options);
+  std::fputs(kUsage, stderr);
+  return kExitUsage;
+}
