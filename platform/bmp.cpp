@@ -91,45 +91,45 @@ std::optional<Bitmap> DecodeBmp(const uint8_t* data, size_t size) {
   const uint8_t* h = data + kFileHeaderSize;
   size_t afterHeader = kFileHeaderSize + headerSize;
 
-  Layout L;
+  Layout pic;
   int64_t width = 0, height = 0;
   uint32_t planes = 0, colorsUsed = 0;
   if (headerSize == kCoreHeaderSize) {
     width = Le16(h + 4);
     height = Le16(h + 6);
     planes = Le16(h + 8);
-    L.bpp = Le16(h + 10);
+    pic.bpp = Le16(h + 10);
   } else {
     width = static_cast<int32_t>(Le32(h + 4));
     height = static_cast<int32_t>(Le32(h + 8));
     planes = Le16(h + 12);
-    L.bpp = Le16(h + 14);
-    L.compression = Le32(h + 16);
+    pic.bpp = Le16(h + 14);
+    pic.compression = Le32(h + 16);
     colorsUsed = Le32(h + 32);
   }
   if (planes != 1 || width <= 0 || height == 0) return std::nullopt;
-  L.topDown = height < 0;
+  pic.topDown = height < 0;
   if (height < 0) height = -height;  // int64, so even INT32_MIN is safe
   if (width > kMaxDimension || height > kMaxDimension) return std::nullopt;
-  L.width = static_cast<int32_t>(width);
-  L.height = static_cast<int32_t>(height);
-  if (L.bpp != 1 && L.bpp != 4 && L.bpp != 8 && L.bpp != 16 && L.bpp != 24 && L.bpp != 32) return std::nullopt;
+  pic.width = static_cast<int32_t>(width);
+  pic.height = static_cast<int32_t>(height);
+  if (pic.bpp != 1 && pic.bpp != 4 && pic.bpp != 8 && pic.bpp != 16 && pic.bpp != 24 && pic.bpp != 32) return std::nullopt;
 
   uint32_t masks[3] = {0, 0, 0};
-  if (L.compression == kBiRgb) {
-    if (L.bpp == 16) {
+  if (pic.compression == kBiRgb) {
+    if (pic.bpp == 16) {
       masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
-    } else if (L.bpp == 32) {
+    } else if (pic.bpp == 32) {
       masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
     }
-  } else if (L.compression == kBiBitfields || L.compression == kBiAlphaBitfields) {
-    if (L.bpp != 16 && L.bpp != 32) return std::nullopt;
+  } else if (pic.compression == kBiBitfields || pic.compression == kBiAlphaBitfields) {
+    if (pic.bpp != 16 && pic.bpp != 32) return std::nullopt;
     const uint8_t* m = nullptr;
     if (headerSize >= kV2HeaderSize) {
       m = h + kInfoHeaderSize;  // the larger headers carry the masks themselves
     } else {
       // A plain info header is followed by three masks, or four with an alpha mask.
-      const size_t maskBytes = L.compression == kBiAlphaBitfields ? 16 : 12;
+      const size_t maskBytes = pic.compression == kBiAlphaBitfields ? 16 : 12;
       if (size - afterHeader < maskBytes) return std::nullopt;
       m = data + afterHeader;
       afterHeader += maskBytes;
@@ -139,42 +139,42 @@ std::optional<Bitmap> DecodeBmp(const uint8_t* data, size_t size) {
     return std::nullopt;  // RLE, JPEG, PNG and anything unknown
   }
   for (int i = 0; i < 3; ++i) {
-    if (!MakeChannel(masks[i], &L.channels[i])) return std::nullopt;
+    if (!MakeChannel(masks[i], &pic.channels[i])) return std::nullopt;
   }
 
-  if (L.bpp <= 8) {
-    const uint32_t maxColors = 1u << L.bpp;
+  if (pic.bpp <= 8) {
+    const uint32_t maxColors = 1u << pic.bpp;
     // Zero means a full palette; a larger count than the depth can index would only be wasted.
-    L.paletteSize = (colorsUsed == 0 || colorsUsed > maxColors) ? maxColors : colorsUsed;
+    pic.paletteSize = (colorsUsed == 0 || colorsUsed > maxColors) ? maxColors : colorsUsed;
     const size_t entryBytes = headerSize == kCoreHeaderSize ? 3 : 4;
-    if ((size - afterHeader) / entryBytes < L.paletteSize) return std::nullopt;
-    for (uint32_t i = 0; i < L.paletteSize; ++i) {
+    if ((size - afterHeader) / entryBytes < pic.paletteSize) return std::nullopt;
+    for (uint32_t i = 0; i < pic.paletteSize; ++i) {
       const uint8_t* e = data + afterHeader + i * entryBytes;
-      L.palette[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
+      pic.palette[i] = (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[1]) << 8) | e[0];
     }
   }
 
   // Pixels may not overlap the headers; then every row must be present. The last row in the file
   // is allowed to lose its padding, as many writers forget it.
   if (pixelOffset < afterHeader || pixelOffset > size) return std::nullopt;
-  const uint64_t rowBits = static_cast<uint64_t>(L.width) * L.bpp;
+  const uint64_t rowBits = static_cast<uint64_t>(pic.width) * pic.bpp;
   const uint64_t rowBytes = (rowBits + 7) / 8;
   const uint64_t stride = ((rowBits + 31) / 32) * 4;
-  const uint64_t needed = stride * (static_cast<uint64_t>(L.height) - 1) + rowBytes;
+  const uint64_t needed = stride * (static_cast<uint64_t>(pic.height) - 1) + rowBytes;
   if (needed > size - pixelOffset) return std::nullopt;
 
   Bitmap out;
-  out.width = L.width;
-  out.height = L.height;
-  out.rgb.resize(static_cast<size_t>(L.width) * static_cast<size_t>(L.height));
-  const bool bgr32 = L.bpp == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF;
-  for (int32_t y = 0; y < L.height; ++y) {
-    const int32_t fileRow = L.topDown ? y : L.height - 1 - y;
+  out.width = pic.width;
+  out.height = pic.height;
+  out.rgb.resize(static_cast<size_t>(pic.width) * static_cast<size_t>(pic.height));
+  const bool bgr32 = pic.bpp == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF;
+  for (int32_t y = 0; y < pic.height; ++y) {
+    const int32_t fileRow = pic.topDown ? y : pic.height - 1 - y;
     const uint8_t* src = data + pixelOffset + static_cast<size_t>(fileRow) * stride;
-    uint32_t* dst = out.rgb.data() + static_cast<size_t>(y) * L.width;
-    for (int32_t x = 0; x < L.width; ++x) {
+    uint32_t* dst = out.rgb.data() + static_cast<size_t>(y) * pic.width;
+    for (int32_t x = 0; x < pic.width; ++x) {
       uint32_t index = 0;
-      switch (L.bpp) {
+      switch (pic.bpp) {
         case 1:
           index = (src[x >> 3] >> (7 - (x & 7))) & 1;
           break;
@@ -190,19 +190,19 @@ std::optional<Bitmap> DecodeBmp(const uint8_t* data, size_t size) {
           continue;
         }
         default: {
-          const uint32_t pixel = L.bpp == 16 ? Le16(src + 2 * static_cast<size_t>(x))
+          const uint32_t pixel = pic.bpp == 16 ? Le16(src + 2 * static_cast<size_t>(x))
                                              : Le32(src + 4 * static_cast<size_t>(x));
           if (bgr32) {
             dst[x] = pixel & 0xFFFFFF;
           } else {
-            dst[x] = (ChannelTo8(L.channels[0], pixel) << 16) | (ChannelTo8(L.channels[1], pixel) << 8) |
-                     ChannelTo8(L.channels[2], pixel);
+            dst[x] = (ChannelTo8(pic.channels[0], pixel) << 16) | (ChannelTo8(pic.channels[1], pixel) << 8) |
+                     ChannelTo8(pic.channels[2], pixel);
           }
           continue;
         }
       }
       // Indices past a short palette are black rather than a read beyond it.
-      dst[x] = index < L.paletteSize ? L.palette[index] : 0;
+      dst[x] = index < pic.paletteSize ? pic.palette[index] : 0;
     }
   }
   return out;

@@ -133,8 +133,8 @@ Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t average
   if (averageWidth > 0 && average > 0) {
     // Scaling the width in proportion lands between two whole pixel sizes, and hinting rounds every
     // advance, so both neighbours are measured and the one whose drawn average comes closer is kept.
-    const double ideal = static_cast<double>(pixelHeight) * averageWidth / average;
-    const int32_t below = std::max(1, static_cast<int32_t>(std::floor(ideal)));
+    const double ideal = std::clamp(static_cast<double>(pixelHeight) * averageWidth / average, 1.0, 16384.0);
+    const auto below = static_cast<int32_t>(std::floor(ideal));
     int32_t best = below;
     double bestError = 0;
     for (int32_t hsize = below; hsize <= below + 1; ++hsize) {

@@ -2,7 +2,7 @@
 #include "platform/gdi.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 constexpr int32_t PS_NULL = 5;
 constexpr int32_t kDefaultCellHeight = 16;
 constexpr int32_t kStockCellHeight = 13;
+constexpr int64_t kMaxFontPixels = 1024;  // past any screen; keeps hostile sizes from overflowing
 
 struct Clip {
   int32_t left, top, right, bottom;
@@ -35,9 +36,9 @@ void Fill(Surface* s, const Clip& c, uint16_t color) {
   ++s->version;
 }
 
-// Floor and ceiling of a / b for b > 0.
-int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+// Ceiling of a / b for b > 0, wide enough for lines spanning the whole 32-bit coordinate range.
+using Wide = __int128;
+int64_t CeilDiv(Wide a, Wide b) { return static_cast<int64_t>(a >= 0 ? (a + b - 1) / b : -(-a / b)); }
 
 // Opens the face at the largest em size whose cell (ascent + descent) still fits in cellHeight, as a
 // TrueType font asked for by cell height never comes out taller; the smallest em when none fits.
@@ -232,9 +233,10 @@ HFONT CreateFontIndirectA(const LOGFONTA* logFont) {
   const bool arial = face.find("Arial") != std::string::npos;
   const bool bold = arial && (logFont->lfWeight >= 600 || face.find("Bold") != std::string::npos);
   const std::string file = FontPath(bold);
-  const int32_t width = std::max(0, logFont->lfWidth);
-  if (logFont->lfHeight < 0) return OpenFont(file, -logFont->lfHeight, width);
-  return OpenByCellHeight(file, logFont->lfHeight > 0 ? logFont->lfHeight : kDefaultCellHeight, width);
+  const auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 0, kMaxFontPixels)); };
+  const int32_t width = clamp(logFont->lfWidth);
+  if (logFont->lfHeight < 0) return OpenFont(file, clamp(-int64_t{logFont->lfHeight}), width);
+  return OpenByCellHeight(file, logFont->lfHeight > 0 ? clamp(logFont->lfHeight) : kDefaultCellHeight, width);
 }
 
 void DeleteFont(HFONT font) {
@@ -300,7 +302,7 @@ bool LineTo(DC* dc, int32_t x, int32_t y) {
   bool wrote = false;
   for (int64_t i = first; i <= last; ++i) {
     const int64_t major = major0 + majorStep * i;
-    const int64_t minor = minor0 + CeilDiv(2 * minorDelta * i - steps, 2 * steps);
+    const int64_t minor = minor0 + CeilDiv(Wide{2} * minorDelta * i - steps, Wide{2} * steps);
     if (minor < 0 || minor >= minorLimit) continue;
     const int64_t px = xMajor ? major : minor, py = xMajor ? minor : major;
     SurfaceRow(s, static_cast<int32_t>(py))[px] = color;

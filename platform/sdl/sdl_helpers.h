@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -112,6 +113,16 @@ inline std::string GameTextToUtf8(std::string_view text) {
     AppendUtf8(&out, cp);
   }
   return out;
+}
+
+// RGB565 pixels as 0x00RRGGBB, each channel widened by repeating its top bits (pure white stays white),
+// the same widening as Color565ToRgb.
+inline void ExpandRgb565(const uint16_t* src, uint32_t* dst, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t p = src[i];
+    const uint32_t r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
+    dst[i] = (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+  }
 }
 
 // Where a picture of pictureW x pictureH lands in a window, scaled to fit with its aspect kept and centred,

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
 
   const Bitmap title = DrawTitlePicture(*words);
   if (title.rgb.empty()) {
-    std::fprintf(stderr, "coursebuild: cannot open the lettering font\n");
+    std::fprintf(stderr, "coursebuild: cannot letter the title: no font, or a name too wide for the screen\n");
     return 1;
   }
   const std::filesystem::path data = outDir / "Data";

@@ -2,7 +2,7 @@
 #include "tools/coursebuild/pictures.h"
 
 #include <algorithm>
-#include <array>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -39,16 +39,16 @@ Rgb SkyAt(int32_t y) {
 void PaintSky(Canvas& c) {
   c.PaintAll([](int32_t, int32_t y) { return Ink{SkyAt(y), kOpaque}; });
   // A warm haze round a sun high on the right, well clear of the top-left corner.
-  constexpr int32_t sx = U(574), sy = U(58);
+  constexpr int32_t kSunX = U(574), kSunY = U(58);
   c.Paint(380, 0, 640, 260, [](int32_t x, int32_t y) {
-    const int32_t glow = raster::EllipseDepth(x, y, sx, sy, U(190), U(170));
+    const int32_t glow = raster::EllipseDepth(x, y, kSunX, kSunY, U(190), U(170));
     if (glow <= 0) return Ink{};
     return Ink{Hex(0xFFF4D2), glow * glow / 256 * 150 / 256};
   });
   c.Paint(540, 20, 610, 96, [](int32_t x, int32_t y) {
-    const int32_t core = raster::EllipseDepth(x, y, sx, sy, U(22), U(22));
+    const int32_t core = raster::EllipseDepth(x, y, kSunX, kSunY, U(22), U(22));
     if (core > 0) return Ink{Hex(0xFFFCEB), kOpaque};
-    const int32_t halo = raster::EllipseDepth(x, y, sx, sy, U(32), U(32));
+    const int32_t halo = raster::EllipseDepth(x, y, kSunX, kSunY, U(32), U(32));
     return halo > 0 ? Ink{Hex(0xFFF7DA), halo * 2} : Ink{};
   });
 }
@@ -107,14 +107,12 @@ void PaintHills(Canvas& c) {
   raster::Lcg rng(2024);
   struct Tree {
     int32_t x, rx, ry;
-    bool poplar;
   };
   std::vector<Tree> trees;
   for (int32_t x = 8; x < 640;) {
     const bool poplar = rng.Range(0, 3) == 0;
-    trees.push_back({x, poplar ? rng.Range(4, 5) : rng.Range(7, 11), poplar ? rng.Range(13, 17) : rng.Range(7, 10),
-                     poplar});
-    // Thicker at the sides, sparse in the middle where the menus go.
+    trees.push_back({x, poplar ? rng.Range(4, 5) : rng.Range(7, 11), poplar ? rng.Range(13, 17) : rng.Range(7, 10)});
+    // Denser at the sides, sparse in the middle where the menus go.
     x += (x > 200 && x < 440) ? rng.Range(40, 70) : rng.Range(10, 24);
   }
   for (const Tree& t : trees) {
@@ -182,8 +180,8 @@ std::vector<Pt> Shifted(std::span<const Pt> polygon, int32_t dx, int32_t dy) {
 }
 
 // The hole's green: felt in a timber frame, seen from a little above.
-constexpr Pt kFeltCorners[] = {{206, 380}, {588, 372}, {720, 520}, {-80, 520}};
-constexpr Pt kFrameCorners[] = {{198, 370}, {598, 362}, {740, 520}, {-100, 520}};
+constexpr Pt kFeltCorners[] = {{92, 384}, {588, 372}, {720, 520}, {-150, 520}};
+constexpr Pt kFrameCorners[] = {{82, 374}, {598, 362}, {740, 520}, {-172, 520}};
 
 void PaintGreen(Canvas& c) {
   const std::vector<Pt> felt = RoundedPolygon(kFeltCorners, 28);
@@ -236,15 +234,19 @@ void PaintWindmill(Canvas& c) {
     return Ink{joint ? Hex(0x6E6962) : stone, kOpaque};
   });
   // Tower: a tapering body of red weatherboard, lit from the right.
-  const Pt body[] = {{mx - U(56), U(kMillBase - 14)}, {mx - U(34), U(kMillTop)}, {mx + U(34), U(kMillTop)},
+  const Pt body[] = {{mx - U(56), U(kMillBase - 14)},
+                     {mx - U(34), U(kMillTop)},
+                     {mx + U(34), U(kMillTop)},
                      {mx + U(56), U(kMillBase - 14)}};
   c.Paint(80, kMillTop, 205, kMillBase - 13, [&](int32_t x, int32_t y) {
     if (!raster::InPolygon(body, x, y)) return Ink{};
     const int32_t across = raster::Ramp(x, mx - U(50), mx + U(50));
     Rgb wood = Mix(Hex(0xA8332C), Hex(0xD9554A), across);
     const int32_t board = (y - U(kMillTop)) % U(9);
-    if (board < U(1)) wood = raster::Shade(wood, -34);
-    else if (board < U(2)) wood = raster::Shade(wood, 14);
+    if (board < U(1))
+      wood = raster::Shade(wood, -34);
+    else if (board < U(2))
+      wood = raster::Shade(wood, 14);
     // White corner posts.
     const int32_t halfWidth = U(34) + (y - U(kMillTop)) * 22 / (kMillBase - 14 - kMillTop);
     if (x < mx - halfWidth + U(5) || x > mx + halfWidth - U(5)) wood = Mix(Hex(0xD8D2C8), Hex(0xFFFFFF), across);
@@ -323,7 +325,7 @@ void PaintCupAndFlag(Canvas& c) {
     if (raster::InEllipse(x, y, cx, cy + U(4), U(16), U(6))) return Ink{Hex(0x14201A), kOpaque};
     return Ink{Hex(0xE8ECE4), kOpaque};
   });
-  // The pole's shadow falls away from the sun, down and to the left across the felt.
+  // The pole's shadow falls away from the sun, down and to the left across the felt, from the cup's rim on.
   c.Paint(kCupX - 80, kCupY - 2, kCupX + 2, kCupY + 30, [&](int32_t x, int32_t y) {
     const int32_t along = cx - x;
     if (along < U(14) || y < cy) return Ink{};
@@ -354,15 +356,15 @@ void PaintCupAndFlag(Canvas& c) {
 }
 
 void PaintBall(Canvas& c) {
-  constexpr int32_t bx = U(404), by = U(447);
+  constexpr int32_t kBallX = U(404), kBallY = U(447);
   c.Paint(388, 440, 420, 460, [&](int32_t x, int32_t y) {
-    return raster::InEllipse(x, y, bx - U(4), by + U(6), U(10), U(3)) ? Ink{Hex(0x1E4A22), 110} : Ink{};
+    return raster::InEllipse(x, y, kBallX - U(4), kBallY + U(6), U(10), U(3)) ? Ink{Hex(0x1E4A22), 110} : Ink{};
   });
   c.Paint(394, 437, 414, 457, [&](int32_t x, int32_t y) {
-    if (!raster::InEllipse(x, y, bx, by, U(8), U(8))) return Ink{};
-    const int32_t lit = raster::EllipseDepth(x, y, bx + U(3), by - U(3), U(10), U(10));
+    if (!raster::InEllipse(x, y, kBallX, kBallY, U(8), U(8))) return Ink{};
+    const int32_t lit = raster::EllipseDepth(x, y, kBallX + U(3), kBallY - U(3), U(10), U(10));
     Rgb ball = Mix(Hex(0xA4ACB4), Hex(0xFFFFFF), std::max(0, lit) * 3 / 2);
-    if (raster::InEllipse(x, y, bx + U(3), by - U(3), U(2), U(2))) ball = Hex(0xFFFFFF);
+    if (raster::InEllipse(x, y, kBallX + U(3), kBallY - U(3), U(2), U(2))) ball = Hex(0xFFFFFF);
     return Ink{ball, kOpaque};
   });
 }
@@ -371,23 +373,68 @@ struct Bush {
   int32_t x, y, rx, ry;
 };
 
+// The nearest of the jittered points scattered one to a cell, and how far the second nearest is: a cellular
+// pattern that reads as clumps of leaves.
+struct Leaf {
+  uint32_t hash;
+  int64_t nearest, second;  // squared units
+};
+
+Leaf NearestLeaf(int32_t x, int32_t y, int32_t size, uint32_t seed) {
+  const int32_t cx = x / size, cy = y / size;
+  Leaf leaf{0, INT64_MAX, INT64_MAX};
+  for (int32_t j = -1; j <= 1; ++j) {
+    for (int32_t i = -1; i <= 1; ++i) {
+      const uint32_t h = raster::Hash2(cx + i, cy + j, seed);
+      const int64_t dx = x - ((cx + i) * size + static_cast<int32_t>(h % static_cast<uint32_t>(size)));
+      const int64_t dy = y - ((cy + j) * size + static_cast<int32_t>((h >> 12) % static_cast<uint32_t>(size)));
+      const int64_t d = dx * dx + dy * dy;
+      if (d < leaf.nearest) {
+        leaf.second = leaf.nearest;
+        leaf.nearest = d;
+        leaf.hash = h;
+      } else if (d < leaf.second) {
+        leaf.second = d;
+      }
+    }
+  }
+  return leaf;
+}
+
+// Squared distances, in units, within a leaf's cell: its size, a flower's, the flower's heart, and how close
+// two leaves' edges lie at the crease between them.
+constexpr int64_t kLeafSquared = int64_t{U(3)} * U(3);
+constexpr int64_t kBloomSquared = int64_t{U(2)} * U(2);
+constexpr int64_t kHeartSquared = int64_t{U(1)} * U(1) / 2;
+constexpr int64_t kCreaseSquared = int64_t{U(1)} * U(2);
+
+// Flowering shrubs in the front corners, framing the green.
 void PaintBushes(Canvas& c) {
-  static constexpr Bush kBushes[] = {{14, 470, 40, 26}, {62, 486, 30, 20}, {636, 452, 34, 28}, {600, 486, 30, 20}};
-  static constexpr Rgb kBlooms[] = {Hex(0xF24C5A), Hex(0xFFD23C), Hex(0xFFFFFF), Hex(0xE86AC0)};
+  static constexpr Bush kBushes[] = {{14, 470, 40, 26}, {62, 488, 30, 20}, {634, 452, 34, 28}, {598, 488, 30, 20}};
+  static constexpr Rgb kBlooms[] = {Hex(0xF24C5A), Hex(0xFFFFFF), Hex(0xE86AC0), Hex(0xFF9A3C)};
   for (size_t i = 0; i < std::size(kBushes); ++i) {
     const Bush b = kBushes[i];
     const int32_t bx = U(b.x), by = U(b.y);
-    c.Paint(b.x - b.rx, b.y - b.ry, b.x + b.rx + 1, b.y + b.ry + 1, [&](int32_t x, int32_t y) {
-      // A lumpy outline: the rim wobbles with the angle round the centre.
-      const int32_t wobble = raster::Noise1(x * 3 + y * 5, U(9), 50 + static_cast<uint32_t>(i)) / 10;
-      const int32_t depth = raster::EllipseDepth(x, y, bx, by, U(b.rx), U(b.ry)) + wobble;
+    const uint32_t seed = 50 + static_cast<uint32_t>(i);
+    c.Paint(b.x - b.rx - 4, b.y - b.ry - 4, b.x + b.rx + 5, b.y + b.ry + 5, [&](int32_t x, int32_t y) {
+      const Leaf leaf = NearestLeaf(x, y, U(5), seed);
+      // Leaves near the rim scallop it: the rim bulges out round each leaf's centre.
+      const int32_t bulge = 40 - static_cast<int32_t>(std::min<int64_t>(leaf.nearest * 40 / kLeafSquared, 80));
+      const int32_t depth = raster::EllipseDepth(x, y, bx, by, U(b.rx), U(b.ry)) + bulge;
       if (depth < 0) return Ink{};
+      const bool flower = leaf.hash % 6 == 0 && depth > 50;
+      if (flower && leaf.nearest < kBloomSquared) {
+        return Ink{leaf.nearest < kHeartSquared ? Hex(0xFFE04A) : kBlooms[(leaf.hash >> 4) % std::size(kBlooms)],
+                   kOpaque};
+      }
       const int32_t lit = raster::EllipseDepth(x, y, bx + U(b.rx) / 3, by - U(b.ry) / 2, U(b.rx), U(b.ry));
-      Rgb leaf = Mix(Hex(0x245A2C), Hex(0x5C9E48), std::max(0, lit));
-      const uint32_t h = raster::Hash2(x / U(3), y / U(3), 60 + static_cast<uint32_t>(i));
-      leaf = raster::Shade(leaf, static_cast<int32_t>(h % 15) - 7);
-      if (h % 23 == 0 && depth > 30) leaf = kBlooms[(h >> 8) % std::size(kBlooms)];
-      return Ink{leaf, kOpaque};
+      Rgb green = Mix(Hex(0x22562A), Hex(0x64A84C), std::max(0, lit));
+      green = raster::Shade(green, static_cast<int32_t>((leaf.hash >> 20) % 15) - 7);
+      // Each leaf brighter at its heart, shaded where it tucks under its neighbours.
+      const int64_t gap = leaf.second - leaf.nearest;
+      if (gap < kCreaseSquared) return Ink{raster::Shade(green, -22), kOpaque};
+      green = raster::Shade(green, 8 - static_cast<int32_t>(std::min<int64_t>(leaf.nearest * 12 / kLeafSquared, 12)));
+      return Ink{green, kOpaque};
     });
   }
 }
@@ -471,6 +518,7 @@ struct LetterStyle {
   int32_t shadowDx, shadowDy;  // samples
   int32_t shadowBlur;          // samples
   int32_t shadowAlpha;         // 0..256
+  bool bevel;                  // light along the letters' upper edges, shade along their lower ones
 };
 
 // Letters with their centre at pixel column centreX and the top of their ink at pixel row inkTop.
@@ -483,11 +531,13 @@ void PaintLettering(Canvas& c, const Lettering& l, int32_t centreX, int32_t inkT
   for (size_t i = 0; i < dist.size(); ++i) body.value[i] = dist[i] <= outer ? 255 : 0;
   const raster::Mask shadow = raster::Blur(body, s.shadowBlur);
   auto at = [&](const std::vector<int32_t>& d, int32_t mx, int32_t my) {
-    return mx < 0 || my < 0 || mx >= l.mask.width || my >= l.mask.height ? 1 << 30
-                                                                          : d[static_cast<size_t>(my) * l.mask.width + mx];
+    return mx < 0 || my < 0 || mx >= l.mask.width || my >= l.mask.height
+               ? 1 << 30
+               : d[static_cast<size_t>(my) * l.mask.width + mx];
   };
   const int32_t left = ox / kSub - 1, top = oy / kSub - 1;
-  const int32_t right = (ox + l.mask.width + s.shadowDx) / kSub + 2, bottom = (oy + l.mask.height + s.shadowDy) / kSub + 2;
+  const int32_t right = (ox + l.mask.width + s.shadowDx) / kSub + 2,
+                bottom = (oy + l.mask.height + s.shadowDy) / kSub + 2;
   c.Paint(left, top, right, bottom, [&](int32_t x, int32_t y) {
     const int32_t v = shadow.At((x >> 1) - ox - s.shadowDx, (y >> 1) - oy - s.shadowDy);
     return Ink{Hex(0x0C1C30), v * s.shadowAlpha / 255};
@@ -501,7 +551,14 @@ void PaintLettering(Canvas& c, const Lettering& l, int32_t centreX, int32_t inkT
     if (d > 0) return Ink{s.outline, kOpaque};
     // A two-stop gradient down the letters: bright above, deeper below, like polished metal.
     const int32_t t = raster::Ramp((y >> 1) - inkTopSample, 0, inkSpan);
-    const Rgb fill = t < 128 ? Mix(s.fillTop, s.fillMiddle, t * 2) : Mix(s.fillMiddle, s.fillBottom, (t - 128) * 2);
+    Rgb fill = t < 128 ? Mix(s.fillTop, s.fillMiddle, t * 2) : Mix(s.fillMiddle, s.fillBottom, (t - 128) * 2);
+    if (s.bevel) {
+      constexpr int32_t kEdge = 2 * kSub;
+      if (!l.mask.At(mx - kEdge / 2, my - kEdge))
+        fill = Mix(fill, Hex(0xFFFFFF), 150);
+      else if (!l.mask.At(mx + kEdge / 2, my + kEdge))
+        fill = Mix(fill, s.fillBottom, 200);
+    }
     return Ink{fill, kOpaque};
   });
 }
@@ -530,6 +587,9 @@ Bitmap DrawTitlePicture(const TitleWords& words) {
   const std::optional<Lettering> product = Letter(words.product, 72);
   const std::optional<Lettering> course = Letter(words.course, 32);
   if (!product || !course) return {};
+  // Lettering wider than the screen, less a margin for its outline and shadow, would be cut off.
+  constexpr int32_t kWidest = (kTitleWidth - 2 * 20) * kSub;
+  if (product->inkWidth > kWidest || course->inkWidth > kWidest) return {};
 
   Canvas c(kTitleWidth, kTitleHeight);
   PaintSky(c);
@@ -542,13 +602,15 @@ Bitmap DrawTitlePicture(const TitleWords& words) {
   PaintBall(c);
   PaintBushes(c);
 
-  const LetterStyle productStyle{Hex(0xFFF6B4), Hex(0xFFC83A), Hex(0xE47A1C), Hex(0x1C2A5C), 4 * kSub * 5,
-                                 Hex(0xFFFFFF), 2 * 5, 3 * kSub, 4 * kSub, 3 * kSub, 150};
-  const LetterStyle courseStyle{Hex(0xFFFFFF), Hex(0xF4F8FF), Hex(0xC8DCF4), Hex(0x1C3A5C), 2 * kSub * 5 + 10,
-                                Hex(0xFFFFFF), 0, 2 * kSub, 3 * kSub, 2 * kSub, 130};
-  constexpr int32_t kProductTop = 30;
+  const LetterStyle productStyle{Hex(0xFFF6B4), Hex(0xFFC83A), Hex(0xE47A1C), Hex(0x1C2A5C),
+                                 4 * kSub * 5,  Hex(0xFFFFFF), 2 * 5,         3 * kSub,
+                                 4 * kSub,      3 * kSub,      150,           true};
+  const LetterStyle courseStyle{
+      Hex(0xFFFFFF), Hex(0xF4F8FF), Hex(0xC8DCF4), Hex(0x1C3A5C), 2 * kSub * 5 + 10, Hex(0xFFFFFF), 0, 2 * kSub,
+      3 * kSub,      2 * kSub,      130,           false};
+  constexpr int32_t kProductTop = 24;
   PaintLettering(c, *product, kTitleWidth / 2, kProductTop, productStyle);
-  const int32_t courseTop = kProductTop + product->inkHeight / kSub + 16;
+  const int32_t courseTop = kProductTop + product->inkHeight / kSub + 14;
   PaintLettering(c, *course, kTitleWidth / 2, courseTop, courseStyle);
   if (course->inkWidth > 0) {
     PaintFlourishes(c, kTitleWidth / 2, course->inkWidth / kSub / 2 + 14, courseTop + course->inkHeight / kSub / 2);
@@ -557,33 +619,40 @@ Bitmap DrawTitlePicture(const TitleWords& words) {
 }
 
 Bitmap DrawGrassTile() {
-  constexpr int32_t n = kGrassSide;
+  const int32_t n = kGrassSide;
   std::vector<int32_t> light(static_cast<size_t>(n) * n, 0);
-  auto cell = [&](int32_t x, int32_t y) -> int32_t& { return light[static_cast<size_t>(y & (n - 1)) * n + (x & (n - 1))]; };
+  auto cell = [&](int32_t x, int32_t y) -> int32_t& {
+    return light[static_cast<size_t>(y & (n - 1)) * n + (x & (n - 1))];
+  };
 
-  // Broad, gentle patches: value noise on a 16-pixel lattice that wraps at the tile's edges.
-  constexpr int32_t kLattice = 16, kCells = n / kLattice;
-  for (int32_t y = 0; y < n; ++y) {
-    for (int32_t x = 0; x < n; ++x) {
-      const int32_t ix = x / kLattice, iy = y / kLattice;
-      const int32_t tx = raster::SmoothRamp(x % kLattice, 0, kLattice), ty = raster::SmoothRamp(y % kLattice, 0, kLattice);
-      auto corner = [](int32_t i, int32_t j) {
-        return static_cast<int32_t>(raster::Hash2(i % kCells, j % kCells, 70) % 13) - 6;
-      };
-      const int32_t top = corner(ix, iy) * (256 - tx) + corner(ix + 1, iy) * tx;
-      const int32_t bottom = corner(ix, iy + 1) * (256 - tx) + corner(ix + 1, iy + 1) * tx;
-      cell(x, y) = (top * (256 - ty) + bottom * ty) / 65536;
+  // Broad, gentle patches: two octaves of value noise on lattices that wrap at the tile's edges.
+  auto patches = [&](int32_t lattice, int32_t amplitude, uint32_t seed) {
+    const int32_t cells = n / lattice;
+    auto corner = [&](int32_t i, int32_t j) {
+      return static_cast<int32_t>(raster::Hash2(i % cells, j % cells, seed) % (2 * amplitude + 1)) - amplitude;
+    };
+    for (int32_t y = 0; y < n; ++y) {
+      for (int32_t x = 0; x < n; ++x) {
+        const int32_t ix = x / lattice, iy = y / lattice;
+        const int32_t tx = raster::SmoothRamp(x % lattice, 0, lattice),
+                      ty = raster::SmoothRamp(y % lattice, 0, lattice);
+        const int32_t top = corner(ix, iy) * (256 - tx) + corner(ix + 1, iy) * tx;
+        const int32_t bottom = corner(ix, iy + 1) * (256 - tx) + corner(ix + 1, iy + 1) * tx;
+        cell(x, y) += (top * (256 - ty) + bottom * ty) / 65536;
+      }
     }
-  }
+  };
+  patches(32, 5, 70);
+  patches(8, 3, 72);
   // Blades: short strokes leaning a little either way, darker at the root and lighter at the tip, each with
   // a shaded edge beside it so it stands up from the lawn.
   raster::Lcg rng(64);
-  for (int i = 0; i < 420; ++i) {
+  for (int i = 0; i < 520; ++i) {
     const int32_t x0 = rng.Range(0, n - 1), y0 = rng.Range(0, n - 1), length = rng.Range(3, 7);
     const int32_t lean = rng.Range(-2, 2), tone = rng.Range(0, 2) == 0 ? -1 : 1;
     for (int32_t s = 0; s < length; ++s) {
       const int32_t x = x0 + lean * s / length, y = y0 - s;
-      const int32_t strength = 5 + 6 * s / length;
+      const int32_t strength = 6 + 8 * s / length;
       cell(x, y) += tone * strength;
       cell(x + 1, y) -= strength / 2;
     }
@@ -592,7 +661,7 @@ Bitmap DrawGrassTile() {
   out.width = n;
   out.height = n;
   out.rgb.resize(static_cast<size_t>(n) * n);
-  constexpr Rgb kBase = Hex(0x5E9E44);
+  constexpr Rgb kBase = Hex(0x56983F);
   for (int32_t y = 0; y < n; ++y) {
     for (int32_t x = 0; x < n; ++x) {
       const int32_t speck = static_cast<int32_t>(raster::Hash2(x, y, 71) % 5) - 2;

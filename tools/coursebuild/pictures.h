@@ -21,7 +21,8 @@ struct TitleWords {
 constexpr int32_t kLetteringBottom = 160;
 
 // The 640x480 title screen: a day-lit miniature-golf scene with the product name large across the top and
-// the course name below it. An empty bitmap if the lettering font cannot be opened.
+// the course name below it. An empty bitmap if the lettering font cannot be opened or a name is too wide
+// for the screen.
 Bitmap DrawTitlePicture(const TitleWords& words);
 inline Bitmap DrawTitlePicture() { return DrawTitlePicture(TitleWords{}); }
 

@@ -122,7 +122,8 @@ Bitmap Canvas::Downsample() const {
     for (int32_t x = 0; x < width_; ++x) {
       uint32_t r = 0, g = 0, b = 0;
       for (int32_t sy = 0; sy < kSub; ++sy) {
-        const uint32_t* row = samples_.data() + static_cast<size_t>(y * kSub + sy) * samplesWide() + x * kSub;
+        const uint32_t* row =
+            samples_.data() + static_cast<size_t>(y * kSub + sy) * samplesWide() + static_cast<size_t>(x) * kSub;
         for (int32_t sx = 0; sx < kSub; ++sx) {
           r += (row[sx] >> 16) & 0xFF;
           g += (row[sx] >> 8) & 0xFF;
@@ -145,7 +146,7 @@ std::vector<int32_t> DistanceFifths(const Mask& mask) {
     int32_t dx, dy, cost;
   };
   // The half of the 5x5 neighbourhood already visited by a forward scan; the backward scan mirrors it.
-  static constexpr Step kSteps[] = {{-1, 0, 5},  {0, -1, 5},  {-1, -1, 7}, {1, -1, 7},
+  static constexpr Step kSteps[] = {{-1, 0, 5},   {0, -1, 5},  {-1, -1, 7},  {1, -1, 7},
                                     {-2, -1, 11}, {2, -1, 11}, {-1, -2, 11}, {1, -2, 11}};
   auto relax = [&](int32_t x, int32_t y, int32_t sign) {
     int32_t& here = d[static_cast<size_t>(y) * w + x];

@@ -63,7 +63,9 @@ class Lcg {
     return state_ >> 8;  // the low bits of an LCG cycle quickly
   }
   // lo..hi inclusive.
-  int32_t Range(int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(Next() % static_cast<uint32_t>(hi - lo + 1)); }
+  int32_t Range(int32_t lo, int32_t hi) {
+    return lo + static_cast<int32_t>(Next() % static_cast<uint32_t>(hi - lo + 1));
+  }
 
  private:
   uint32_t state_;

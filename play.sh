@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Sets everything up on a Debian 12 machine and starts the game from its game folder.
+set -euo pipefail
+source "$(dirname "$0")/tools/setup.sh"
+cd "$BUILD_DIR/game"
+exec "./Quillmere Brindlemoor"

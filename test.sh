@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets everything up on a Debian 12 machine and runs every test: unit, module and end-to-end tests, then
+# short runs of the fuzz targets (clang with ASan and UBSan).
+set -euo pipefail
+source "$(dirname "$0")/tools/setup.sh"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
+
+FUZZ_DIR="$QUILL_ROOT/build-fuzz"
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+CC=clang CXX=clang++ cmake -S "$QUILL_ROOT" -B "$FUZZ_DIR" -DQUILL_FUZZ=ON -DQUILL_WERROR=$werror >/dev/null
+cmake --build "$FUZZ_DIR" -j2
+ctest --test-dir "$FUZZ_DIR" --output-on-failure

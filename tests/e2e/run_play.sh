@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs one play script through quillmere-sim and compares what it prints with the expected lines.
+# usage: run_play.sh SIM GAME_DIR SCRIPT   (SCRIPT.expected beside it; screenshots land in a scratch folder)
+set -euo pipefail
+sim=$1 game=$2 script=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/config"
+set +e
+(cd "$work" && "$sim" play --game "$game" --config "$work/config" --script "$script") >"$work/out.txt"
+code=$?
+set -e
+if ! diff -u "${script%.play}.expected" "$work/out.txt"; then
+  echo "FAIL: $(basename "$script") printed something else (exit $code)"
+  exit 1
+fi
+# Every screenshot the script asked for must show something: not a black screen.
+for shot in "$work"/*.png; do
+  [ -e "$shot" ] || continue
+  mean=$(convert "$shot" -format '%[fx:mean]' info:)
+  awk -v m="$mean" 'BEGIN { exit !(m > 0.05) }' || { echo "FAIL: $(basename "$shot") is black"; exit 1; }
+done
+echo "ok: $(basename "$script")"
