@@ -15,8 +15,9 @@ namespace sdlbits {
 
 // What Windows-1252 puts at 0x80..0x9F, where Latin-1 has control characters; 0 for the five unused bytes.
 inline constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 // The Windows-1252 byte of a typed character, or -1 when it has none. Control characters have none: keys
@@ -148,16 +149,25 @@ inline Letterbox FitPicture(int32_t windowW, int32_t windowH, int32_t pictureW, 
 }
 
 // A window pixel as a picture pixel, clamped onto the picture (a click on a bar counts at its edge).
+// Divides as SDL does for its logical size: float, truncated.
 inline POINT WindowToPicture(const Letterbox& box, int32_t wx, int32_t wy, int32_t pictureW, int32_t pictureH) {
   const auto px = static_cast<int32_t>(static_cast<float>(wx - box.x) / box.scale);
   const auto py = static_cast<int32_t>(static_cast<float>(wy - box.y) / box.scale);
   return POINT{std::clamp(px, 0, pictureW - 1), std::clamp(py, 0, pictureH - 1)};
 }
 
-// The window pixel at the middle of a picture pixel, so that reading it back gives the same picture pixel.
+// A window pixel that reads back as the given picture pixel: the one under the picture pixel's middle,
+// moved in the few cases where float rounding in the reading back would tip it into a neighbour.
+inline int32_t PictureToWindowAxis(float scale, int32_t origin, int32_t p) {
+  const auto back = [scale](int32_t w) { return static_cast<int32_t>(static_cast<float>(w) / scale); };
+  auto w = static_cast<int32_t>((static_cast<float>(p) + 0.5f) * scale);
+  while (back(w) < p && back(w + 1) <= p) ++w;
+  while (w > 0 && back(w) > p && back(w - 1) >= p) --w;
+  return origin + w;
+}
+
 inline POINT PictureToWindow(const Letterbox& box, int32_t px, int32_t py) {
-  return POINT{box.x + static_cast<int32_t>((static_cast<float>(px) + 0.5f) * box.scale),
-               box.y + static_cast<int32_t>((static_cast<float>(py) + 0.5f) * box.scale)};
+  return POINT{PictureToWindowAxis(box.scale, box.x, px), PictureToWindowAxis(box.scale, box.y, py)};
 }
 
 }  // namespace sdlbits

@@ -60,31 +60,31 @@ struct Screen {
   uint32_t shownVersion = 0;
   uint32_t lastPresent = 0;
 };
-Screen g_screen;
+Screen gScreen;
 
-bool g_cursorVisible = true;
+bool gCursorVisible = true;
 struct Focus {
-  bool has = true;        // as SDL last reported it
+  bool has = true;         // as SDL last reported it
   bool toldActive = true;  // what the game last heard; showing the game window activates it
   bool lossPending = false;
   uint32_t lossSeenAt = 0;
 };
-Focus g_focus;
+Focus gFocus;
 
-SDL_AudioDeviceID g_audio = 0;
-uint8_t g_audioSilence = 0;
+SDL_AudioDeviceID gAudio = 0;
+uint8_t gAudioSilence = 0;
 
-int g_lockFd = -1;
+int gLockFd = -1;
 
 void Shutdown() {
-  if (g_audio != 0) SDL_CloseAudioDevice(g_audio);
-  g_audio = 0;
-  if (g_screen.texture) SDL_DestroyTexture(g_screen.texture);
-  if (g_screen.renderer) SDL_DestroyRenderer(g_screen.renderer);
-  if (g_screen.window) SDL_DestroyWindow(g_screen.window);
-  g_screen.texture = nullptr;
-  g_screen.renderer = nullptr;
-  g_screen.window = nullptr;
+  if (gAudio != 0) SDL_CloseAudioDevice(gAudio);
+  gAudio = 0;
+  if (gScreen.texture) SDL_DestroyTexture(gScreen.texture);
+  if (gScreen.renderer) SDL_DestroyRenderer(gScreen.renderer);
+  if (gScreen.window) SDL_DestroyWindow(gScreen.window);
+  gScreen.texture = nullptr;
+  gScreen.renderer = nullptr;
+  gScreen.window = nullptr;
   SDL_Quit();
 }
 
@@ -96,8 +96,12 @@ void ShutdownAtExit() {
   registered = true;
 }
 
+bool IsInvisibleDriver(const char* name) {
+  return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
+}
+
 bool EnsureVideo() {
-  if (g_screen.video == VideoState::Untried) {
+  if (gScreen.video == VideoState::Untried) {
     // Losing focus must not minimise us: the game handles deactivation itself.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
 #ifdef SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE
@@ -106,71 +110,76 @@ bool EnsureVideo() {
 #endif
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     ShutdownAtExit();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-      g_screen.video = VideoState::Up;
-      SDL_ShowCursor(g_cursorVisible ? SDL_ENABLE : SDL_DISABLE);
-    } else {
-      g_screen.video = VideoState::Failed;
+    gScreen.video = VideoState::Failed;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       Debug("SDL video cannot start: %s", SDL_GetError());
+    } else if (!SDL_GetHint(SDL_HINT_VIDEODRIVER) && IsInvisibleDriver(SDL_GetCurrentVideoDriver())) {
+      // With no display SDL settles for a driver that shows nothing; a game nobody can see would run on
+      // unnoticed, so that counts as no video unless asked for by name.
+      Debug("SDL video: no display (only the %s driver)", SDL_GetCurrentVideoDriver());
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    } else {
+      gScreen.video = VideoState::Up;
+      SDL_ShowCursor(gCursorVisible ? SDL_ENABLE : SDL_DISABLE);
     }
   }
-  return g_screen.video == VideoState::Up;
+  return gScreen.video == VideoState::Up;
 }
 
 // ---- Showing the primary surface ---------------------------------------------------------------------
 
 bool FramePending() {
-  return g_screen.texture != nullptr && g_screen.primary != nullptr &&
-         (g_screen.redraw || !g_screen.presentedOnce || g_screen.primary->version != g_screen.shownVersion);
+  return gScreen.texture != nullptr && gScreen.primary != nullptr &&
+         (gScreen.redraw || !gScreen.presentedOnce || gScreen.primary->version != gScreen.shownVersion);
 }
 
 // Shows the primary surface when it changed since last shown, unless the last present was too recent (the
 // waits come back for it) or force says to show it now anyway.
 void ShowFrame(bool force = false) {
   if (!FramePending()) return;
-  const Surface* s = g_screen.primary.get();
+  const Surface* s = gScreen.primary.get();
   if (s->width != kGameWidth || s->height != kGameHeight ||
       s->pixels.size() < static_cast<size_t>(kGameWidth) * kGameHeight) {
     return;
   }
   const uint32_t now = SDL_GetTicks();
-  if (!force && g_screen.presentedOnce && now - g_screen.lastPresent < kPresentGapMs) return;
+  if (!force && gScreen.presentedOnce && now - gScreen.lastPresent < kPresentGapMs) return;
   void* texels = nullptr;
   int pitch = 0;
-  if (SDL_LockTexture(g_screen.texture, nullptr, &texels, &pitch) != 0) return;
-  for (int32_t y = 0; y < kGameHeight; ++y) {
-    sdlbits::ExpandRgb565(SurfaceRow(s, y), reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(texels) + y * pitch),
-                          kGameWidth);
+  if (SDL_LockTexture(gScreen.texture, nullptr, &texels, &pitch) != 0) return;
+  auto* row = static_cast<uint8_t*>(texels);
+  for (int32_t y = 0; y < kGameHeight; ++y, row += pitch) {
+    sdlbits::ExpandRgb565(SurfaceRow(s, y), reinterpret_cast<uint32_t*>(row), kGameWidth);
   }
-  SDL_UnlockTexture(g_screen.texture);
-  SDL_SetRenderDrawColor(g_screen.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(g_screen.renderer);
-  SDL_RenderCopy(g_screen.renderer, g_screen.texture, nullptr, nullptr);
-  SDL_RenderPresent(g_screen.renderer);
-  g_screen.shownVersion = s->version;
-  g_screen.presentedOnce = true;
-  g_screen.redraw = false;
-  g_screen.lastPresent = now;
+  SDL_UnlockTexture(gScreen.texture);
+  SDL_SetRenderDrawColor(gScreen.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(gScreen.renderer);
+  SDL_RenderCopy(gScreen.renderer, gScreen.texture, nullptr, nullptr);
+  SDL_RenderPresent(gScreen.renderer);
+  gScreen.shownVersion = s->version;
+  gScreen.presentedOnce = true;
+  gScreen.redraw = false;
+  gScreen.lastPresent = now;
 }
 
 // Tells the game of a focus change once it has settled (see kFocusLossGraceMs); a regained focus at once.
 void SettleActivation() {
-  if (g_focus.has == g_focus.toldActive) {
-    g_focus.lossPending = false;
+  if (gFocus.has == gFocus.toldActive) {
+    gFocus.lossPending = false;
     return;
   }
-  if (g_focus.has) {
-    g_focus.toldActive = true;
+  if (gFocus.has) {
+    gFocus.toldActive = true;
     QueueActivation(true);
     return;
   }
   const uint32_t now = SDL_GetTicks();
-  if (!g_focus.lossPending) {
-    g_focus.lossPending = true;
-    g_focus.lossSeenAt = now;
-  } else if (now - g_focus.lossSeenAt >= kFocusLossGraceMs) {
-    g_focus.lossPending = false;
-    g_focus.toldActive = false;
+  if (!gFocus.lossPending) {
+    gFocus.lossPending = true;
+    gFocus.lossSeenAt = now;
+  } else if (now - gFocus.lossSeenAt >= kFocusLossGraceMs) {
+    gFocus.lossPending = false;
+    gFocus.toldActive = false;
     QueueActivation(false);
   }
 }
@@ -183,17 +192,17 @@ int32_t MsUntil(uint32_t since, uint32_t gap) {
 // How long a wait may last before something of ours is due: a pending frame, or a focus loss to report.
 int32_t MsUntilDue() {
   int32_t ms = kIdleWaitMs;
-  if (FramePending()) ms = std::min(ms, MsUntil(g_screen.lastPresent, kPresentGapMs));
-  if (g_focus.lossPending) ms = std::min(ms, MsUntil(g_focus.lossSeenAt, kFocusLossGraceMs));
+  if (FramePending()) ms = std::min(ms, MsUntil(gScreen.lastPresent, kPresentGapMs));
+  if (gFocus.lossPending) ms = std::min(ms, MsUntil(gFocus.lossSeenAt, kFocusLossGraceMs));
   return ms;
 }
 
 sdlbits::Letterbox CurrentLetterbox() {
   int w = 0, h = 0;
-  if (g_screen.renderer) {
-    SDL_GetRendererOutputSize(g_screen.renderer, &w, &h);
-  } else if (g_screen.window) {
-    SDL_GetWindowSize(g_screen.window, &w, &h);
+  if (gScreen.renderer) {
+    SDL_GetRendererOutputSize(gScreen.renderer, &w, &h);
+  } else if (gScreen.window) {
+    SDL_GetWindowSize(gScreen.window, &w, &h);
   }
   return sdlbits::FitPicture(w, h, kGameWidth, kGameHeight);
 }
@@ -201,7 +210,7 @@ sdlbits::Letterbox CurrentLetterbox() {
 // With a logical size set, SDL itself has already scaled mouse positions to the 640x480 picture; before
 // the renderer exists they are still window pixels.
 POINT GamePoint(int32_t x, int32_t y) {
-  if (g_screen.renderer) {
+  if (gScreen.renderer) {
     return POINT{std::clamp(x, 0, kGameWidth - 1), std::clamp(y, 0, kGameHeight - 1)};
   }
   return sdlbits::WindowToPicture(CurrentLetterbox(), x, y, kGameWidth, kGameHeight);
@@ -213,22 +222,36 @@ uint32_t VirtualKeyFor(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<uint32_t>(key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + static_cast<uint32_t>(key - SDLK_0);
   switch (key) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_DELETE:
+      return VK_DELETE;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
-    default: return 0;
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    default:
+      return 0;
   }
 }
 
@@ -267,21 +290,31 @@ void Translate(const SDL_Event& e) {
       switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
-          g_focus.has = e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
-          Debug("%u focus %s", e.window.timestamp, g_focus.has ? "gained" : "lost");
+          gFocus.has = e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+          Debug("%u focus %s", e.window.timestamp, gFocus.has ? "gained" : "lost");
           break;
-        case SDL_WINDOWEVENT_CLOSE: QueueClose(); break;
+        case SDL_WINDOWEVENT_CLOSE:
+          QueueClose();
+          break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED: g_screen.redraw = true; break;
-        default: break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          gScreen.redraw = true;
+          break;
+        default:
+          break;
       }
       break;
     case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET: g_screen.redraw = true; break;
-    case SDL_QUIT: QueueClose(); break;
-    default: break;
+    case SDL_RENDER_DEVICE_RESET:
+      gScreen.redraw = true;
+      break;
+    case SDL_QUIT:
+      QueueClose();
+      break;
+    default:
+      break;
   }
 }
 
@@ -302,7 +335,7 @@ uint32_t WaitClockTick(uint32_t now, uint32_t deadline) {
     t = timeGetTime();
     if (t != now) return t;
   }
-  const timespec nap{0, 100 * 1000};
+  const timespec nap{0, 100'000};  // 0.1 ms
   while ((t = timeGetTime()) == now) nanosleep(&nap, nullptr);
   return t;
 }
@@ -314,10 +347,10 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
     case DisplayStep::CreateDevice:
       return EnsureVideo();
     case DisplayStep::QueryInterface:
-      return g_screen.video == VideoState::Up;
+      return gScreen.video == VideoState::Up;
     case DisplayStep::Cooperative: {
-      if (g_screen.video != VideoState::Up) return false;
-      if (g_screen.window) return true;
+      if (gScreen.video != VideoState::Up) return false;
+      if (gScreen.window) return true;
       // Made at the desktop's size as well as full-screen: without a window manager (a bare X server) the
       // full-screen request is never carried out, yet SDL would draw as if it were.
       SDL_DisplayMode desktop{};
@@ -326,10 +359,10 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
         w = desktop.w;
         h = desktop.h;
       }
-      g_screen.window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0),
-                                         SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h,
-                                         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
-      if (!g_screen.window) {
+      gScreen.window =
+          SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0), SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h,
+                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+      if (!gScreen.window) {
         Debug("SDL window: %s", SDL_GetError());
         return false;
       }
@@ -337,45 +370,45 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
       return true;
     }
     case DisplayStep::DisplayMode: {
-      if (!g_screen.window) return false;
-      if (g_screen.texture) return true;
-      if (!g_screen.renderer) {
-        g_screen.renderer = SDL_CreateRenderer(g_screen.window, -1, SDL_RENDERER_ACCELERATED);
-        if (!g_screen.renderer) g_screen.renderer = SDL_CreateRenderer(g_screen.window, -1, SDL_RENDERER_SOFTWARE);
-        if (!g_screen.renderer) {
+      if (!gScreen.window) return false;
+      if (gScreen.texture) return true;
+      if (!gScreen.renderer) {
+        gScreen.renderer = SDL_CreateRenderer(gScreen.window, -1, SDL_RENDERER_ACCELERATED);
+        if (!gScreen.renderer) gScreen.renderer = SDL_CreateRenderer(gScreen.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!gScreen.renderer) {
           Debug("SDL renderer: %s", SDL_GetError());
           return false;
         }
-        SDL_RenderSetLogicalSize(g_screen.renderer, kGameWidth, kGameHeight);
+        SDL_RenderSetLogicalSize(gScreen.renderer, kGameWidth, kGameHeight);
       }
       // The picture is 16-bit, but the texture is 32-bit and we widen the pixels ourselves: SDL's software
       // renderer stretches a 16-bit texture onto a 32-bit window more than three times slower, and the GL
       // ones convert on upload anyway.
-      g_screen.texture = SDL_CreateTexture(g_screen.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                           kGameWidth, kGameHeight);
-      if (!g_screen.texture) {
+      gScreen.texture = SDL_CreateTexture(gScreen.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                          kGameWidth, kGameHeight);
+      if (!gScreen.texture) {
         Debug("SDL texture: %s", SDL_GetError());
         return false;
       }
       if (DebugOn()) {
         SDL_RendererInfo info{};
-        SDL_GetRendererInfo(g_screen.renderer, &info);
+        SDL_GetRendererInfo(gScreen.renderer, &info);
         Debug("SDL renderer: %s", info.name);
       }
       return true;
     }
     case DisplayStep::PrimarySurface:
-      if (!g_screen.texture) return false;
-      if (!g_screen.primary) g_screen.primary = CreateSurface(kGameWidth, kGameHeight);
-      if (!g_screen.primary) return false;
-      g_screen.redraw = true;
+      if (!gScreen.texture) return false;
+      if (!gScreen.primary) gScreen.primary = CreateSurface(kGameWidth, kGameHeight);
+      if (!gScreen.primary) return false;
+      gScreen.redraw = true;
       ShowFrame(true);
       return true;
   }
   return false;
 }
 
-Surface* DisplayPrimary() { return g_screen.primary.get(); }
+Surface* DisplayPrimary() { return gScreen.primary.get(); }
 
 PlatformReport GetPlatformReport() {
   PlatformReport report;
@@ -404,7 +437,7 @@ namespace {
 
 // The sound device asks for its next stretch of samples here, on SDL's audio thread. The effects mixer
 // will write into the stream at this point; until it exists the device plays silence.
-void FillAudio(void* /*userdata*/, Uint8* stream, int length) { std::memset(stream, g_audioSilence, length); }
+void FillAudio(void* /*userdata*/, Uint8* stream, int length) { std::memset(stream, gAudioSilence, length); }
 
 }  // namespace
 
@@ -412,9 +445,9 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
   if (samplesPerSecond <= 0 || channels < 1 || channels > 2 || (bitsPerSample != 8 && bitsPerSample != 16)) {
     return false;
   }
-  if (g_audio != 0) {
-    SDL_CloseAudioDevice(g_audio);
-    g_audio = 0;
+  if (gAudio != 0) {
+    SDL_CloseAudioDevice(gAudio);
+    gAudio = 0;
   }
   ShutdownAtExit();
   if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -430,22 +463,22 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
   want.callback = FillAudio;
   SDL_AudioSpec have{};
   // No changes allowed: SDL converts, so the mixer always writes the format asked for.
-  g_audio = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (g_audio == 0) {
+  gAudio = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (gAudio == 0) {
     Debug("SDL audio device: %s", SDL_GetError());
     return false;
   }
-  g_audioSilence = have.silence;
-  SDL_PauseAudioDevice(g_audio, 0);
+  gAudioSilence = have.silence;
+  SDL_PauseAudioDevice(gAudio, 0);
   return true;
 }
 
-bool AudioIsOpen() { return g_audio != 0; }
+bool AudioIsOpen() { return gAudio != 0; }
 
 // ---- Program ------------------------------------------------------------------------------------------
 
 bool ClaimSingleInstance(const char* name) {
-  if (g_lockFd >= 0) return true;
+  if (gLockFd >= 0) return true;
   std::string file = name ? name : "quillmere";
   for (char& c : file) {
     if (c == '/') c = '_';
@@ -464,7 +497,7 @@ bool ClaimSingleInstance(const char* name) {
     close(fd);
     return !heldElsewhere;
   }
-  g_lockFd = fd;  // kept open, and so locked, for the life of the process
+  gLockFd = fd;  // kept open, and so locked, for the life of the process
   return true;
 }
 
@@ -508,15 +541,15 @@ void BackendNothingPending() {
 }
 
 void BackendShowCursor(bool visible) {
-  g_cursorVisible = visible;
-  if (g_screen.video == VideoState::Up) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  gCursorVisible = visible;
+  if (gScreen.video == VideoState::Up) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void BackendWarpCursor(int32_t x, int32_t y) {
-  if (!g_screen.window) return;
-  const POINT p = sdlbits::PictureToWindow(CurrentLetterbox(), std::clamp(x, 0, kGameWidth - 1),
-                                           std::clamp(y, 0, kGameHeight - 1));
-  SDL_WarpMouseInWindow(g_screen.window, p.x, p.y);
+  if (!gScreen.window) return;
+  const POINT p =
+      sdlbits::PictureToWindow(CurrentLetterbox(), std::clamp(x, 0, kGameWidth - 1), std::clamp(y, 0, kGameHeight - 1));
+  SDL_WarpMouseInWindow(gScreen.window, p.x, p.y);
 }
 
 bool BackendMousePresent() { return true; }
@@ -557,7 +590,7 @@ int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) 
   }
   SDL_MessageBoxData data{};
   data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-  data.window = g_screen.window;
+  data.window = gScreen.window;
   data.title = title.c_str();
   data.message = body.c_str();
   data.numbuttons = yesNo ? 2 : 1;
@@ -569,7 +602,7 @@ int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) 
     Debug("SDL message box: %s", SDL_GetError());
     return AskOnTerminal(body, title, type);
   }
-  g_screen.redraw = true;
+  gScreen.redraw = true;
   // Closing the box another way counts as its Escape answer.
   if (pressed == IDOK || pressed == IDYES || pressed == IDNO) return pressed;
   return yesNo ? IDNO : IDOK;

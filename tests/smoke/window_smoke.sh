@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# Real-window smoke test: runs the game on a private Xvfb server and checks that it shows the title
+# picture full-screen, that a second copy bows out at once, and that a TERM signal (a desktop asking the
+# game to close) ends it cleanly.
+#
+#   tests/smoke/window_smoke.sh [game folder]      (default build/game)
+#
+# Screenshots and logs go to $SMOKE_OUT (default /tmp/quill-smoke).
+set -uo pipefail
+
+GAME_DIR=${1:-build/game}
+OUT=${SMOKE_OUT:-/tmp/quill-smoke}
+EXE="Quillmere Brindlemoor"
+SCREEN_W=1024
+SCREEN_H=768
+# Normalised RMSE between the screenshot and the title picture scaled the same way. The 16-bit colour
+# reduction alone stays under 0.02; a picture that is wrong, shifted or not scaled is well above 0.1.
+MAX_RMSE=0.05
+# Starting a game wraps it so that a stuck copy (say, a message box nobody answers) cannot hang CI.
+RUN_LIMIT=(timeout -k 5 30)
+
+say() { echo "window_smoke: $*"; }
+
+XVFB_PID=""
+FIRST_PID=""
+SECOND_PID=""
+WORK=""
+
+show_logs() {
+  local log
+  for log in "$OUT"/xvfb.log "$OUT"/first.log "$OUT"/second.log; do
+    if [[ -s $log ]]; then
+      echo "---- ${log##*/} (last lines)"
+      tail -n 20 "$log"
+    fi
+  done
+}
+
+fail() {
+  say "FAIL: $*"
+  show_logs
+  exit 1
+}
+
+alive() { [[ -n $1 ]] && kill -0 "$1" 2>/dev/null; }
+
+cleanup() {
+  local pid
+  for pid in "$SECOND_PID" "$FIRST_PID"; do
+    if alive "$pid"; then
+      kill -TERM "$pid" 2>/dev/null
+      sleep 0.5
+      alive "$pid" && kill -KILL "$pid" 2>/dev/null
+    fi
+  done
+  if alive "$XVFB_PID"; then
+    kill -TERM "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+  fi
+  [[ -n $WORK ]] && rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Waits up to $1 seconds for process $2 to end; its exit code is then in EXITED_WITH.
+EXITED_WITH=""
+wait_exit() {
+  local seconds=$1 pid=$2 i
+  for ((i = 0; i < seconds * 10; i++)); do
+    if ! alive "$pid"; then
+      wait "$pid"
+      EXITED_WITH=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+start_game() {  # start_game LOG: runs one copy in the background from the game folder; pid in STARTED
+  (cd "$GAME_DIR" && exec "${RUN_LIMIT[@]}" "./$EXE") >"$1" 2>&1 &
+  STARTED=$!
+}
+
+# Normalised RMSE of two pictures (compare prints "absolute (normalised)"); 1 when they cannot be compared.
+rmse() {
+  local text
+  text=$(compare -metric RMSE "$1" "$2" null: 2>&1)
+  if [[ $text =~ \(([0-9.e+-]+)\) ]]; then
+    echo "${BASH_REMATCH[1]}"
+  else
+    echo 1
+  fi
+}
+
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
+
+# ---- Preparation --------------------------------------------------------------------------------------
+
+for tool in Xvfb xdotool import convert compare timeout awk; do
+  command -v "$tool" >/dev/null || fail "needs $tool on the PATH"
+done
+[[ -x "$GAME_DIR/$EXE" ]] || fail "no game program at '$GAME_DIR/$EXE' (build first, or pass the game folder)"
+[[ -f "$GAME_DIR/Data/Title.bmp" ]] || fail "no $GAME_DIR/Data/Title.bmp"
+GAME_DIR=$(cd "$GAME_DIR" && pwd)
+mkdir -p "$OUT" || fail "cannot make $OUT"
+rm -f "$OUT"/*.png "$OUT"/*.log
+WORK=$(mktemp -d) || fail "cannot make a work folder"
+
+# Xvfb picks a free display number itself and reports it once it accepts connections.
+Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" >"$OUT/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for ((i = 0; i < 100; i++)); do
+  [[ -s $WORK/display ]] && break
+  alive "$XVFB_PID" || fail "Xvfb did not start"
+  sleep 0.1
+done
+[[ -s $WORK/display ]] || fail "Xvfb reported no display within 10 s"
+DISPLAY=":$(tr -dc '0-9' <"$WORK/display")"
+export DISPLAY
+say "Xvfb on $DISPLAY at ${SCREEN_W}x${SCREEN_H}"
+
+export SDL_VIDEODRIVER=x11
+export SDL_AUDIODRIVER=dummy
+unset WAYLAND_DISPLAY
+export XDG_CONFIG_HOME="$WORK/config"
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+
+# ---- The first copy shows the title picture ------------------------------------------------------------
+
+start_game "$OUT/first.log"
+FIRST_PID=$STARTED
+window=""
+for ((i = 0; i < 100; i++)); do
+  window=$(xdotool search --name Quillmere 2>/dev/null | head -n 1)
+  [[ -n $window ]] && break
+  alive "$FIRST_PID" || { wait "$FIRST_PID"; fail "the game exited (code $?) before opening a window"; }
+  sleep 0.1
+done
+[[ -n $window ]] || fail "no Quillmere window within 10 s"
+say "ok: window $window is open"
+
+convert "$GAME_DIR/Data/Title.bmp" -filter point -resize "${SCREEN_W}x${SCREEN_H}!" "$OUT/reference.png" ||
+  fail "cannot scale Data/Title.bmp"
+# The window appears before the picture is painted: look again until it matches, for up to 5 s.
+mean=0
+distance=1
+for ((i = 0; i < 25; i++)); do
+  import -window root "$OUT/title.png" 2>>"$OUT/import.log" || fail "screenshot failed"
+  mean=$(convert "$OUT/title.png" -format '%[fx:mean]' info:)
+  distance=$(rmse "$OUT/title.png" "$OUT/reference.png")
+  below 0.05 "$mean" && below "$distance" "$MAX_RMSE" && break
+  alive "$FIRST_PID" || fail "the game exited while showing the title"
+  sleep 0.2
+done
+below 0.05 "$mean" || fail "the screen is almost all black (mean $mean); see $OUT/title.png"
+say "ok: the screen is not black (mean $mean)"
+# The middle of the picture on its own, where a misplaced or mis-scaled picture differs most.
+crop="$((SCREEN_W / 2))x$((SCREEN_H / 2))+$((SCREEN_W / 4))+$((SCREEN_H / 4))"
+convert "$OUT/title.png" -crop "$crop" +repage "$WORK/shot-middle.png"
+convert "$OUT/reference.png" -crop "$crop" +repage "$WORK/reference-middle.png"
+middle=$(rmse "$WORK/shot-middle.png" "$WORK/reference-middle.png")
+compare "$OUT/title.png" "$OUT/reference.png" "$OUT/difference.png" 2>/dev/null
+if ! below "$distance" "$MAX_RMSE" || ! below "$middle" "$MAX_RMSE"; then
+  fail "the screen is not the title picture (RMSE $distance, middle $middle, limit $MAX_RMSE); see $OUT/title.png"
+fi
+say "ok: the screen is the title picture scaled to full screen (RMSE $distance, middle $middle)"
+
+# ---- A second copy bows out -----------------------------------------------------------------------------
+
+start_game "$OUT/second.log"
+SECOND_PID=$STARTED
+wait_exit 3 "$SECOND_PID" || fail "a second copy was still running after 3 s"
+[[ $EXITED_WITH == 0 ]] || fail "a second copy exited with code $EXITED_WITH, not 0"
+alive "$FIRST_PID" || fail "the first copy ended when the second started"
+windows=$(xdotool search --name Quillmere 2>/dev/null | wc -l)
+[[ $windows == 1 ]] || fail "$windows Quillmere windows after the second copy ran, not 1"
+say "ok: a second copy exited at once with code 0, the first runs on"
+
+# ---- Asked to close, the game ends cleanly -------------------------------------------------------------
+
+kill -TERM "$FIRST_PID"
+wait_exit 5 "$FIRST_PID" || fail "the game was still running 5 s after a TERM signal"
+[[ $EXITED_WITH == 0 ]] || fail "the game exited with code $EXITED_WITH after a TERM signal, not 0"
+say "ok: the game closed with code 0 on a TERM signal"
+
+say "PASS (screenshots in $OUT)"
+echo "smoke: 5 passed, 0 failed"
