@@ -1,0 +1,26 @@
+// The status strip under the field: the six buttons and the texts (player and putt, banner, hole and par,
+// score against par), and rebuilding the whole green from the hole picture.
+#pragma once
+
+#include <cstdint>
+
+struct StatusButton {
+  uint8_t state;  // 0 normal, 1 highlighted, 2 greyed
+  const char* text;
+  int32_t left, top, right, bottom;
+};
+
+struct StatusState {
+  StatusButton buttons[6] = {
+      {0, "Course Info", 0, 440, 160, 460},    {0, "Score Info", 160, 440, 320, 460},
+      {2, "Instant Replay", 320, 440, 480, 460}, {2, "Retry Putt", 480, 440, 640, 460},
+      {0, "X", 624, 0, 640, 16},                {0, "-", 608, 0, 624, 16}};
+};
+
+extern StatusState gStatus;
+
+void RedrawGreen();
+void DrawStatusLine();
+void DrawStatusButtons();
+
+void ResetStatusForTest();
