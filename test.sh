@@ -3,6 +3,7 @@
 # short runs of the fuzz targets (clang with ASan and UBSan).
 set -euo pipefail
 source "$(dirname "$0")/tools/setup.sh"
+build_game
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 
 FUZZ_DIR="$QUILL_ROOT/build-fuzz"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (only those missing) and builds the game and its tools.
-# Sourced by play.sh and test.sh; BUILD_DIR may be set by the caller.
+# Sourced by play.sh and test.sh, which then call build_game; BUILD_DIR may be set by the caller.
 set -euo pipefail
 
 QUILL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,12 +26,16 @@ install_missing_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Builds the named targets (everything when none are named).
 build_game() {
-  local werror=OFF
+  local werror=OFF target
   [ -n "${CI:-}" ] && werror=ON
   cmake -S "$QUILL_ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_WERROR=$werror >/dev/null
-  cmake --build "$BUILD_DIR" -j2
+  if (($# == 0)); then
+    cmake --build "$BUILD_DIR" -j2
+    return
+  fi
+  for target in "$@"; do cmake --build "$BUILD_DIR" -j2 --target "$target"; done
 }
 
 install_missing_packages
-build_game
