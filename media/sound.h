@@ -12,6 +12,8 @@ constexpr int32_t kWaveCannotOpen = 0xE100;
 constexpr int32_t kWaveNotWave = 0xE101;
 constexpr int32_t kWaveBadFormat = 0xE102;
 constexpr int32_t kWaveShortData = 0xE103;
+// A RIFF "WAVE" file without a format or a data chunk: the multimedia file functions' "chunk not found".
+constexpr int32_t kWaveChunkNotFound = 265;
 
 // Play modes of PlayEffect.
 constexpr uint32_t kPlayOnce = 0;
@@ -36,3 +38,5 @@ void PlayEffect(Effect* buffer, uint32_t mode);
 void PlayEffectAndWait(Effect* buffer);
 void StopEffect(Effect* buffer);  // stops and rewinds
 void ReleaseEffect(EffectPtr& buffer);
+// The file name the effect was made from, as given ("Snds\\WallL.wav"); empty for none.
+const char* EffectName(const Effect* buffer);

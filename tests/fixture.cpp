@@ -3,8 +3,13 @@
 
 #include <fstream>
 
+#include "green/hole.h"
+#include "green/physics.h"
+#include "green/sprites.h"
+#include "green/status.h"
 #include "media/text.h"
 #include "platform/system.h"
+#include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
 
@@ -13,6 +18,11 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetShellForTest();
   ResetDisplayForTest();
   ResetTextForTest();
+  ResetRoundForTest();
+  ResetHoleForTest();
+  ResetMotionForTest();
+  ResetSpritesForTest();
+  ResetStatusForTest();
 }
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/backend.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/png.h"
 #include "platform/system.h"
 
@@ -85,6 +86,7 @@ void HeadlessReset(const HeadlessConfig& config) {
   gHeadless = HeadlessState{};
   gHeadless.config = config;
   ResetMessagesForTest();
+  HeadlessAudioReset();
 }
 
 void HeadlessSchedule(const HeadlessInput& input) {

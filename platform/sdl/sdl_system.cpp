@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_helpers.h"
 #include "platform/system.h"
 
@@ -72,11 +73,11 @@ struct Focus {
 Focus gFocus;
 
 SDL_AudioDeviceID gAudio = 0;
-uint8_t gAudioSilence = 0;
 
 int gLockFd = -1;
 
 void Shutdown() {
+  SdlAudioDetach();
   if (gAudio != 0) SDL_CloseAudioDevice(gAudio);
   gAudio = 0;
   if (gScreen.texture) SDL_DestroyTexture(gScreen.texture);
@@ -435,9 +436,8 @@ void OutputDebugStringA(const char* text) {
 
 namespace {
 
-// The sound device asks for its next stretch of samples here, on SDL's audio thread. The effects mixer
-// will write into the stream at this point; until it exists the device plays silence.
-void FillAudio(void* /*userdata*/, Uint8* stream, int length) { std::memset(stream, gAudioSilence, length); }
+// The sound device asks for its next stretch of samples here, on SDL's audio thread, with the device locked.
+void FillAudio(void* /*userdata*/, Uint8* stream, int length) { SdlAudioFill(stream, length); }
 
 }  // namespace
 
@@ -446,6 +446,7 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
     return false;
   }
   if (gAudio != 0) {
+    SdlAudioDetach();
     SDL_CloseAudioDevice(gAudio);
     gAudio = 0;
   }
@@ -456,8 +457,10 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
   }
   SDL_AudioSpec want{};
   want.freq = samplesPerSecond;
-  want.format = bitsPerSample == 16 ? AUDIO_S16SYS : AUDIO_U8;
-  want.channels = static_cast<Uint8>(channels);
+  // The effects mixer writes 16-bit stereo (what the game asks for); SDL converts it to whatever the card
+  // takes.
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
   // About 20 to 25 ms a buffer: short enough that an effect starts with its cause.
   want.samples = samplesPerSecond > 22050 ? 1024 : 512;
   want.callback = FillAudio;
@@ -468,7 +471,7 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
     Debug("SDL audio device: %s", SDL_GetError());
     return false;
   }
-  gAudioSilence = have.silence;
+  SdlAudioAttach(gAudio, have.freq);
   SDL_PauseAudioDevice(gAudio, 0);
   return true;
 }

@@ -9,6 +9,8 @@
 #include "platform/bmp.h"
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/pictures.h"
+#include "tools/coursebuild/sounds.h"
+#include "tools/coursebuild/test_course.h"
 
 namespace {
 
@@ -74,5 +76,16 @@ int main(int argc, char** argv) {
   const std::filesystem::path data = outDir / "Data";
   bool ok = Save(data / "Title.bmp", title);
   ok = Save(data / "Grass.bmp", DrawGrassTile()) && ok;
+  // Until the Brindlemoor holes are drawn, the game folder carries the test course, so a round can be played.
+  if (!WriteTestCourse(outDir, &error)) {
+    std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
+    ok = false;
+  }
+  std::vector<std::filesystem::path> written;
+  if (!WriteCourseSounds(outDir, &written, &error)) {
+    std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
+    ok = false;
+  }
+  for (const std::filesystem::path& path : written) std::printf("coursebuild: wrote %s\n", path.string().c_str());
   return ok ? 0 : 1;
 }

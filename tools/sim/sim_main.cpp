@@ -10,23 +10,35 @@
 #include "platform/headless/headless.h"
 #include "platform/system.h"
 #include "shell/shell.h"
+#include "tools/sim/green_commands.h"
 #include "tools/sim/script.h"
 
 namespace {
 
-using Options = std::map<std::string, std::string>;
+using Options = SimOptions;
 
 constexpr int32_t kExitIdle = 3;
 constexpr int32_t kExitUsage = 2;
 
 const char* kUsage =
-    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n";
+    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n"
+    "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
+    "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n";
+
+// Options that stand alone; every other option takes the next word as its value.
+bool IsFlag(const char* name) { return std::strcmp(name, "codes") == 0 || std::strcmp(name, "trace") == 0; }
 
 bool ReadOptions(int argc, char** argv, Options* options) {
   for (int i = 2; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--", 2) != 0 || i + 1 >= argc) return false;
-    (*options)[argv[i] + 2] = argv[i + 1];
-    ++i;
+    if (std::strncmp(argv[i], "--", 2) != 0) return false;
+    const char* name = argv[i] + 2;
+    if (IsFlag(name)) {
+      (*options)[name] = "1";
+    } else if (i + 1 < argc) {
+      (*options)[name] = argv[++i];
+    } else {
+      return false;
+    }
   }
   return true;
 }
@@ -125,6 +137,8 @@ int main(int argc, char** argv) {
   }
   const std::string command = argv[1];
   if (command == "play") return RunPlay(options);
+  if (command == "render") return RunRender(options);
+  if (command == "stroke") return RunStroke(options);
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }
