@@ -103,8 +103,8 @@ TunnelRoute FollowTunnel(int32_t bx, int32_t by, int32_t f,
     }
     // The trip is fixed by where it turns, which way and whether it is still in its first mouth: a turn
     // taken a second time in the same way would repeat forever. Bad hole data must not hang the game.
-    const uint32_t turn = ((static_cast<uint32_t>(y) * kMapWidth + static_cast<uint32_t>(x)) * 8 + d) * 2 +
-                          (first ? 1 : 0);
+    const uint32_t turn =
+        ((static_cast<uint32_t>(y) * kMapWidth + static_cast<uint32_t>(x)) * 8 + d) * 2 + (first ? 1 : 0);
     if (!turns.insert(turn).second) {
       route.stop = TunnelStop::Loop;
       return route;
@@ -122,7 +122,7 @@ int32_t TransitTime(int32_t distance, int16_t speedX, int16_t speedY) {
 
 void WestwardSpeeds(int16_t* speedX, int16_t* speedY) {
   // Halving speed y always ends the loop for speeds that are not negative; nothing else may run it.
-  while (*speedX < *speedY && *speedY > 0) {
+  while (*speedX<*speedY&& * speedY> 0) {
     *speedY = static_cast<int16_t>(*speedY >> 1);
     *speedX = static_cast<int16_t>(*speedX + (*speedY >> 1));
   }
@@ -130,15 +130,24 @@ void WestwardSpeeds(int16_t* speedX, int16_t* speedY) {
 
 ChuteStart ChuteEntry(int16_t y) {
   switch (y) {
-    case 116: return {119, 7};
-    case 117: return {119, 0};
-    case 118: return {119, 1};
-    case 119: return {120, 7};
-    case 120: return {120, 0};
-    case 121: return {120, 1};
-    case 122: return {120, 0};
-    case 123: return {120, 1};
-    default: return {120, 0};
+    case 116:
+      return {119, 7};
+    case 117:
+      return {119, 0};
+    case 118:
+      return {119, 1};
+    case 119:
+      return {120, 7};
+    case 120:
+      return {120, 0};
+    case 121:
+      return {120, 1};
+    case 122:
+      return {120, 0};
+    case 123:
+      return {120, 1};
+    default:
+      return {120, 0};
   }
 }
 
@@ -201,7 +210,9 @@ void TunnelTrip(int32_t f, int32_t e) {
     return;
   }
   switch (route.result) {
-    case 1: Transit(route, bx, by, gRound.currentHole == 14 && route.direction == 3); break;
+    case 1:
+      Transit(route, bx, by, gRound.currentHole == 14 && route.direction == 3);
+      break;
     case 2:
       PlayRoundEffect(kEffectTeleport);
       TeleportBall();
@@ -211,7 +222,8 @@ void TunnelTrip(int32_t f, int32_t e) {
       ball.dirX = -1;
       WestwardSpeeds(&ball.speedX, &ball.speedY);
       break;
-    default: break;
+    default:
+      break;
   }
   ball.x = static_cast<int16_t>(route.x);
   ball.y = static_cast<int16_t>(route.y);

@@ -54,26 +54,50 @@ void TakeRestingState() { gMotion.resting = gRound.ball; }
 void PerformCodeAction(uint8_t code) {
   switch (code) {
     case kCodeStartPad:
-    case kCodeGreen: TakeRestingState(); break;
+    case kCodeGreen:
+      TakeRestingState();
+      break;
     case kCodeCup:
       CupFriction();
       TakeRestingState();
       break;
-    case kCodeRoughWall: RoughEdgeRebound(); break;
-    case kCodeWater: EnterWater(); break;
+    case kCodeRoughWall:
+      RoughEdgeRebound();
+      break;
+    case kCodeWater:
+      EnterWater();
+      break;
     case kCodeHeavy:
       HeavyGround();
       TakeRestingState();
       break;
-    case kCodeCentreOff: gMotion.centreReversal = 0; break;
-    case kCodeCentreOn: gMotion.centreReversal = 1; break;
-    case kCodeChute: RideChute(); break;
-    case kCodeLaunch: LaunchBall(); break;
-    case kCodeReturn: ReturnBall(); break;
-    case kCodeKeepSpeed: KeepSpeed(); break;
-    case kCodeGlideStart: StartGlide(); break;
-    case kCodeGlideEnd: EndGlide(); break;
-    case kCodeBounceBack: BounceBack(); break;
+    case kCodeCentreOff:
+      gMotion.centreReversal = 0;
+      break;
+    case kCodeCentreOn:
+      gMotion.centreReversal = 1;
+      break;
+    case kCodeChute:
+      RideChute();
+      break;
+    case kCodeLaunch:
+      LaunchBall();
+      break;
+    case kCodeReturn:
+      ReturnBall();
+      break;
+    case kCodeKeepSpeed:
+      KeepSpeed();
+      break;
+    case kCodeGlideStart:
+      StartGlide();
+      break;
+    case kCodeGlideEnd:
+      EndGlide();
+      break;
+    case kCodeBounceBack:
+      BounceBack();
+      break;
     default:
       if (code >= kCodeSlopeStrength && code < kCodeSlopeReset) {
         gMotion.slopeStrength = W16(code - kCodeSlopeStrength);

@@ -16,22 +16,22 @@ struct StepRecord {
 using StepHook = std::function<void(const StepRecord&)>;
 
 struct MotionState {
-  BallState previous{};  // taken at the start of every pixel step; rebounds return the ball to it
-  BallState resting{};   // taken on codes 1, 2, 3 and 10; a ball stopping elsewhere goes back here
-  BallState launch{};    // taken on code 21
+  BallState previous{};         // taken at the start of every pixel step; rebounds return the ball to it
+  BallState resting{};          // taken on codes 1, 2, 3 and 10; a ball stopping elsewhere goes back here
+  BallState launch{};           // taken on code 21
   int16_t stepAccumulator = 0;  // interleaves x and y steps
   int16_t stepPace = 0;         // speed figure of the last pixel step, for its delay
   int16_t slopeStrength = 0;
-  uint8_t oddToggle = 0;        // which neighbour an odd push direction uses
-  int32_t centreReversal = 0;   // set by code 14: centre slopes push away from their centre
-  uint8_t glideMode = 0;        // 0 off, 3 gliding (ball hidden, speed kept)
-  uint8_t previousCode = 0;     // code acted on in the last step, after substitution
-  uint8_t currentCode = 0;      // code under the ball after the last step
-  int16_t tunnelGuard = 0;      // no tunnel trip starts while it is not 0
-  int32_t funnelCounter = 0;    // consecutive funnel pushes
-  uint8_t reboundSide = 0;      // 0 plays the left wall effect next, 1 the right one
-  int32_t quackCounter = 100;   // path points of the chute; 0 quacks
-  uint8_t chutePath = 0;        // the chute's figure carries the ball: path points are drawn
+  uint8_t oddToggle = 0;       // which neighbour an odd push direction uses
+  int32_t centreReversal = 0;  // set by code 14: centre slopes push away from their centre
+  uint8_t glideMode = 0;       // 0 off, 3 gliding (ball hidden, speed kept)
+  uint8_t previousCode = 0;    // code acted on in the last step, after substitution
+  uint8_t currentCode = 0;     // code under the ball after the last step
+  int16_t tunnelGuard = 0;     // no tunnel trip starts while it is not 0
+  int32_t funnelCounter = 0;   // consecutive funnel pushes
+  uint8_t reboundSide = 0;     // 0 plays the left wall effect next, 1 the right one
+  int32_t quackCounter = 100;  // path points of the chute; 0 quacks
+  uint8_t chutePath = 0;       // the chute's figure carries the ball: path points are drawn
   // For tools and tests: pixel steps of the current roll, and a hook called after each ground step.
   uint32_t pixelSteps = 0;
   StepHook stepHook;

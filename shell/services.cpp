@@ -3,6 +3,14 @@
 #include "platform/system.h"
 #include "shell/shell.h"
 
+namespace {
+
+// Compared by their difference, so a deadline just below the clock's wrap is still passed once the clock
+// wraps, instead of spinning for ever.
+bool IsPast(uint32_t now, uint32_t deadline) { return static_cast<int32_t>(now - deadline) > 0; }
+
+}  // namespace
+
 uint32_t FrameWait(uint32_t ms) {
   ShellState& s = gShell;
   uint32_t now = timeGetTime();
@@ -17,8 +25,8 @@ uint32_t FrameWait(uint32_t ms) {
     s.frameBase = now;
   }
   // A late step returns at once and leaves the deadline where it is, so the steps after it catch up.
-  if (now > s.frameDeadline) return 9999;
-  while (!(now > s.frameDeadline)) now = WaitClockTick(now, s.frameDeadline);
+  if (IsPast(now, s.frameDeadline)) return 9999;
+  while (!IsPast(now, s.frameDeadline)) now = WaitClockTick(now, s.frameDeadline);
   return s.frameDeadline - s.frameBase;
 }
 

@@ -63,6 +63,15 @@ TEST(FrameWaitTest, ClockWrapStartsAFreshDeadline) {
   EXPECT_EQ(timeGetTime(), 0x80u + 51u);
 }
 
+TEST(FrameWaitTest, ADeadlineAtTheEndOfTheClockIsPassedWhenTheClockWraps) {
+  ResetAllForTest(HeadlessConfig{.clockStart = 0xFFFFFF00u});
+  FrameWait(0);
+  EXPECT_EQ(FrameWait(0xFF), 0xFFu);  // deadline 0xFFFFFFFF: no clock value is above it
+  EXPECT_EQ(timeGetTime(), 0u);
+  EXPECT_EQ(FrameWait(10), 10u);  // the clock is below the base: the timer starts afresh from now
+  EXPECT_EQ(timeGetTime(), 11u);
+}
+
 TEST(RandomTest, FollowsTheSharedGeneratorSequence) {
   ResetAllForTest();
   EXPECT_EQ(Random(), 41);  // state 1 before any seeding
