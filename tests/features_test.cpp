@@ -49,7 +49,7 @@ class FeatureTest : public GameFolderTest {
       ASSERT_NE(gRound.effects[i], nullptr);
     }
     for (int32_t i = 0; i < 256; ++i) gHole.codeTable[i] = static_cast<uint8_t>(i);
-    Fill(0, 0, 639, 479, kCodeGreen);
+    FillMapCodes(0, 0, 639, 479, kCodeGreen);
     gRound.currentHole = 1;
     gRound.strokeCounter = 1;
     gRound.playPhase = kPhaseRolling;
@@ -58,12 +58,6 @@ class FeatureTest : public GameFolderTest {
     ResetRoundForTest();
     HeadlessAudioReset();
     GameFolderTest::TearDown();
-  }
-  static void Put(int32_t x, int32_t y, uint8_t code) { gHole.map[x + 640 * (479 - y)] = code; }
-  static void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
-    for (int32_t y = y0; y <= y1; ++y) {
-      for (int32_t x = x0; x <= x1; ++x) Put(x, y, code);
-    }
   }
   static void Stroke(int16_t x, int16_t y, int32_t aimX, int32_t aimY) {
     gRound.ball = B(x, y, 0, 0);
@@ -95,8 +89,8 @@ class FeatureTest : public GameFolderTest {
 TEST_F(FeatureTest, WallEffectsAlternateLeftAndRight) {
   gHole.wallTable[0] = {1, 0};
   gHole.wallTable[1] = {-1, 0};
-  Fill(120, 0, 120, 479, kCodeWall);
-  Fill(90, 0, 90, 479, 0xA1);
+  FillMapCodes(120, 0, 120, 479, kCodeWall);
+  FillMapCodes(90, 0, 90, 479, 0xA1);
   Stroke(100, 100, 110, 100);  // 60: off x 120 with 41 left, off x 90 with 13
   EXPECT_EQ(S(gRound.ball), "104,100 0,0 1,1");
   EXPECT_EQ(Heard(), "WallL WallR");
@@ -108,7 +102,7 @@ TEST_F(FeatureTest, WallEffectsAlternateLeftAndRight) {
 
 TEST_F(FeatureTest, RestIsHoledInOneHoledOrANearMiss) {
   gHole.cupTable[0] = {200, 200};
-  Put(200, 200, kCodeCup);
+  PutMapCode(200, 200, kCodeCup);
   gRound.ball = B(200, 200, 0, 0);
   JudgeRest();  // while rolling it only ends the roll
   EXPECT_EQ(gRound.playPhase, kPhaseAtRest);
@@ -117,7 +111,7 @@ TEST_F(FeatureTest, RestIsHoledInOneHoledOrANearMiss) {
   EXPECT_EQ(gRound.playPhase, kPhaseHoleInOne);
   gRound.playPhase = kPhaseAtRest;
   gRound.strokeCounter = 3;
-  Put(250, 250, 0x9F);  // a funnel's edge, far from its point, holes the ball all the same
+  PutMapCode(250, 250, 0x9F);  // a funnel's edge, far from its point, holes the ball all the same
   gRound.ball = B(250, 250, 0, 0);
   JudgeRest();
   EXPECT_EQ(gRound.playPhase, kPhaseHoled);
@@ -141,7 +135,7 @@ TEST_F(FeatureTest, RestIsHoledInOneHoledOrANearMiss) {
 // ---- Water ------------------------------------------------------------------------------------------------
 
 TEST_F(FeatureTest, WaterCostsAStrokeAndTheBallRestsWhereItLastMayRest) {
-  Fill(110, 0, 639, 440, kCodeWater);
+  FillMapCodes(110, 0, 639, 440, kCodeWater);
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(gRound.playPhase, kPhaseAtRest);
   EXPECT_EQ(S(gRound.ball), "109,100 0,0 1,1");  // straight from green: on that pixel
@@ -149,7 +143,7 @@ TEST_F(FeatureTest, WaterCostsAStrokeAndTheBallRestsWhereItLastMayRest) {
   EXPECT_EQ(S(gRound.strokeHistory[2]), "999,100 0,0 1,1");
   EXPECT_EQ(gRound.replayAllowed, 1);
   EXPECT_EQ(Heard(), "Water");
-  Fill(105, 0, 109, 440, kCodeOpen);  // across open ground: back on the last green pixel
+  FillMapCodes(105, 0, 109, 440, kCodeOpen);  // across open ground: back on the last green pixel
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(S(gRound.ball), "104,100 0,0 1,1");
   EXPECT_EQ(gRound.strokeCounter, 3);
@@ -163,16 +157,16 @@ TEST_F(FeatureTest, WaterCostsAStrokeAndTheBallRestsWhereItLastMayRest) {
 // ---- Tunnels ----------------------------------------------------------------------------------------------
 
 TEST_F(FeatureTest, TunnelPathsRunToExitsAndMouthsTurnThem) {
-  Put(101, 100, Tunnel(4, 4));  // would be an exit, but it is still the mouth the trip starts in
-  Put(200, 100, Tunnel(4, 4));
+  PutMapCode(101, 100, Tunnel(4, 4));  // would be an exit, but it is still the mouth the trip starts in
+  PutMapCode(200, 100, Tunnel(4, 4));
   std::vector<int32_t> xs;
   TunnelRoute r = FollowTunnel(100, 100, 0, [&xs](int32_t x, int32_t, int32_t) { xs.push_back(x); });
   EXPECT_EQ(r.stop, TunnelStop::Result);
   EXPECT_EQ(r.result * 1000000 + r.x * 1000 + r.y, 1200100);
   EXPECT_EQ(r.points, 100);
   EXPECT_EQ(xs.size() * 1000 + xs.front(), 100101u);
-  Put(200, 100, Tunnel(6, 6));  // a far mouth that does not point back turns the path its way
-  Put(200, 50, Tunnel(2, 2));
+  PutMapCode(200, 100, Tunnel(6, 6));  // a far mouth that does not point back turns the path its way
+  PutMapCode(200, 50, Tunnel(2, 2));
   r = FollowTunnel(100, 100, 0);
   EXPECT_EQ(r.result * 1000000 + r.x * 1000 + r.y, 1200050);
   EXPECT_EQ(r.direction, 6);
@@ -180,16 +174,16 @@ TEST_F(FeatureTest, TunnelPathsRunToExitsAndMouthsTurnThem) {
 
 TEST_F(FeatureTest, BendsTurnByTheSideTheBallArrivesFrom) {
   for (const uint8_t bend : {Tunnel(0, 2), Tunnel(2, 0)}) {  // openings east and south, either way round
-    Put(150, 100, bend);
-    Put(150, 150, Tunnel(2, 6));                         // an end: result 2
+    PutMapCode(150, 100, bend);
+    PutMapCode(150, 150, Tunnel(2, 6));                         // an end: result 2
     const TunnelRoute west = FollowTunnel(200, 100, 4);  // in from the east side: out south
     EXPECT_EQ(west.result * 1000000 + west.x * 1000 + west.y, 2150150);
   }
-  Put(150, 150, kCodeGreen);
-  Put(180, 100, Tunnel(6, 2));                          // an end: result 6
+  PutMapCode(150, 150, kCodeGreen);
+  PutMapCode(180, 100, Tunnel(6, 2));                          // an end: result 6
   const TunnelRoute north = FollowTunnel(150, 130, 6);  // in from the south side: out east
   EXPECT_EQ(north.result * 1000000 + north.x * 1000 + north.y, 6180100);
-  Put(110, 100, Tunnel(0, 4));                         // an end: result 0
+  PutMapCode(110, 100, Tunnel(0, 4));                         // an end: result 0
   const TunnelRoute east = FollowTunnel(120, 100, 0);  // in from the west, no opening: back west
   EXPECT_EQ(east.result * 1000000 + east.x * 1000 + east.y, 110100);
 }
@@ -199,11 +193,11 @@ TEST_F(FeatureTest, TunnelsOffTheMapOrRoundALoopBounceTheBallBack) {
   EXPECT_EQ(edge.stop, TunnelStop::MapEdge);
   EXPECT_EQ(edge.points, 10);
   // Four bends that lead back into the path: bad data, which must not hang the game.
-  Put(100, 100, Tunnel(0, 0));
-  Put(150, 100, Tunnel(4, 2));
-  Put(150, 150, Tunnel(6, 4));
-  Put(50, 150, Tunnel(0, 6));
-  Put(50, 100, Tunnel(2, 0));
+  PutMapCode(100, 100, Tunnel(0, 0));
+  PutMapCode(150, 100, Tunnel(4, 2));
+  PutMapCode(150, 150, Tunnel(6, 4));
+  PutMapCode(50, 150, Tunnel(0, 6));
+  PutMapCode(50, 100, Tunnel(2, 0));
   const TunnelRoute loop = FollowTunnel(100, 100, 0);
   EXPECT_EQ(loop.stop, TunnelStop::Loop);
   EXPECT_EQ(loop.points, 350);  // one lap and back to the first bend
@@ -232,7 +226,7 @@ TEST_F(FeatureTest, TransitTimeAndTheWestwardExitSpeeds) {
 }
 
 TEST_F(FeatureTest, TripResultsExitTeleportWestwardAndSilentEnds) {
-  Put(400, 100, Tunnel(4, 4));
+  PutMapCode(400, 100, Tunnel(4, 4));
   const uint32_t sink = Timed([] { SinkBall(); });
   for (const auto& [sx, sy, ms] :
        std::vector<std::tuple<int16_t, int16_t, uint32_t>>{{60, 40, 3000}, {150, 50, 1500}}) {
@@ -242,19 +236,19 @@ TEST_F(FeatureTest, TripResultsExitTeleportWestwardAndSilentEnds) {
     EXPECT_EQ(S(gRound.ball), S(B(400, 100, sx, sy)));
     EXPECT_EQ(gMotion.tunnelGuard, 2);
   }
-  Put(400, 100, Tunnel(2, 6));  // result 2: teleport, no transit
+  PutMapCode(400, 100, Tunnel(2, 6));  // result 2: teleport, no transit
   gMotion.tunnelGuard = 0;
   gRound.ball = B(100, 100, 10, 80);
   const uint32_t teleport = Timed([] { TunnelTrip(0, 0); });
   EXPECT_EQ(teleport, Timed([] { TeleportBall(); }));
   EXPECT_EQ(S(gRound.ball), "400,100 10,80 1,1");
-  Put(400, 100, Tunnel(4, 0));  // result 4: transit, then west, x gaining on y
+  PutMapCode(400, 100, Tunnel(4, 0));  // result 4: transit, then west, x gaining on y
   gMotion.tunnelGuard = 0;
   gRound.ball = B(100, 100, 10, 80);
   TunnelTrip(0, 0);
   EXPECT_EQ(S(gRound.ball), "400,100 40,20 -1,1");
   for (const int32_t result : {0, 3, 5, 6, 7}) {
-    Put(400, 100, Tunnel(result, (result + 4) & 7));
+    PutMapCode(400, 100, Tunnel(result, (result + 4) & 7));
     gMotion.tunnelGuard = 0;
     gRound.ball = B(100, 100, 10, 80);
     EXPECT_EQ(Timed([] { TunnelTrip(0, 0); }), 0u) << result;
@@ -264,7 +258,7 @@ TEST_F(FeatureTest, TripResultsExitTeleportWestwardAndSilentEnds) {
 }
 
 TEST_F(FeatureTest, Hole14SouthWestExitSoundsWhileUnderground) {
-  Put(250, 150, Tunnel(7, 7));
+  PutMapCode(250, 150, Tunnel(7, 7));
   for (const int8_t hole : {1, 14}) {
     HeadlessAudioReset();
     gRound.currentHole = hole;
@@ -284,8 +278,8 @@ TEST_F(FeatureTest, GuardHoldsUntilTheBallHasLeftTheTunnelCells) {
   TunnelTrip(0, 2);  // a bend under the ball starts nothing
   EXPECT_EQ(gMotion.tunnelGuard, 0);
   // In through a mouth two cells wide, out through another.
-  for (const int32_t x : {101, 102}) Put(x, 100, Tunnel(0, 0));
-  for (const int32_t x : {200, 201}) Put(x, 100, Tunnel(4, 4));
+  for (const int32_t x : {101, 102}) PutMapCode(x, 100, Tunnel(0, 0));
+  for (const int32_t x : {200, 201}) PutMapCode(x, 100, Tunnel(4, 4));
   std::string guards;
   gMotion.stepHook = [&guards](const StepRecord& r) {
     if (r.step <= 3) guards += std::to_string(r.ball.x) + ":" + std::to_string(gMotion.tunnelGuard) + " ";
@@ -315,8 +309,8 @@ TEST_F(FeatureTest, ChuteCarriesTheBallAlongItsPathAndSendsItWest) {
   auto top = [] { return gHole.holePicture->pixels[109 * 640 + 504] * 32; };
   auto bottom = [] { return gHole.holePicture->pixels[309 * 640 + 504] * 32; };
   gRound.currentHole = 18;
-  Put(400, 117, kCodeChute);
-  Put(530, 119, Tunnel(0, 4));  // the path's end, result 0
+  PutMapCode(400, 117, kCodeChute);
+  PutMapCode(530, 119, Tunnel(0, 4));  // the path's end, result 0
   std::vector<StepRecord> trace;
   gMotion.stepHook = [&trace](const StepRecord& r) { trace.push_back(r); };
   Stroke(390, 117, 400, 117);
@@ -356,7 +350,7 @@ TEST_F(FeatureTest, ChuteWhileTheGuardIsUpOnlyMovesTheBallAndSendsItWest) {
 }
 
 TEST_F(FeatureTest, StartPadIsCodeOne) {
-  Put(50, 60, kCodeStartPad);
+  PutMapCode(50, 60, kCodeStartPad);
   EXPECT_TRUE(IsStartPadAt(50, 60));
   EXPECT_FALSE(IsStartPadAt(51, 60) || IsStartPadAt(-1, 60));
 }

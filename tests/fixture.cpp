@@ -31,6 +31,14 @@ void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+void PutMapCode(int32_t x, int32_t y, uint8_t code) { gHole.map[x + 640 * (479 - y)] = code; }
+
+void FillMapCodes(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
+  for (int32_t y = y0; y <= y1; ++y) {
+    for (int32_t x = x0; x <= x1; ++x) PutMapCode(x, y, code);
+  }
+}
+
 uint32_t GameFolderTest::TitleColor(int32_t x, int32_t y) { return ((x / 40) % 2 ? 0x2060A0 : 0xE0C040) + (y / 60); }
 
 void GameFolderTest::SetUp() {

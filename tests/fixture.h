@@ -28,6 +28,10 @@ Bitmap MakeBitmap(int32_t width, int32_t height, F color) {
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap);
 
+// Writes raw map values straight into the loaded hole map (tests use the identity code table).
+void PutMapCode(int32_t x, int32_t y, uint8_t code);
+void FillMapCodes(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code);  // corners inclusive
+
 // A temporary game folder with a 640x480 Data/Title.bmp of stripes; the test runs inside it.
 class GameFolderTest : public ::testing::Test {
  protected:

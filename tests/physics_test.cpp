@@ -31,16 +31,10 @@ class PhysicsTest : public ::testing::Test {
   void SetUp() override {
     ResetAllForTest();
     for (int32_t i = 0; i < 256; ++i) gHole.codeTable[i] = static_cast<uint8_t>(i);
-    Fill(0, 0, 639, 479, kCodeGreen);
+    FillMapCodes(0, 0, 639, 479, kCodeGreen);
     gRound.currentHole = 1;
     gRound.strokeCounter = 1;
     gRound.playPhase = kPhaseRolling;
-  }
-  static void Put(int32_t x, int32_t y, uint8_t code) { gHole.map[x + 640 * (479 - y)] = code; }
-  static void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
-    for (int32_t y = y0; y <= y1; ++y) {
-      for (int32_t x = x0; x <= x1; ++x) Put(x, y, code);
-    }
   }
   // Strikes from (x, y) toward the aim point and rolls until the ball rests; the milliseconds scheduled.
   static uint32_t Stroke(int16_t x, int16_t y, int32_t aimX, int32_t aimY) {
@@ -61,7 +55,7 @@ class PhysicsTest : public ::testing::Test {
   }
   // The ground step alone on a pixel of the given code.
   static std::string Ground(uint8_t code, const BallState& ball) {
-    Put(ball.x, ball.y, code);
+    PutMapCode(ball.x, ball.y, code);
     gRound.ball = ball;
     ApplyGround();
     return S(gRound.ball);
@@ -187,7 +181,7 @@ TEST_F(PhysicsTest, RollsExactlyItsBudgetWaitingEachStepsDelay) {
 }
 
 TEST_F(PhysicsTest, RestsOnlyWhereItMayAndBouncesOffTheFieldEdges) {
-  Fill(105, 0, 639, 479, kCodeOpen);
+  FillMapCodes(105, 0, 639, 479, kCodeOpen);
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(S(gRound.ball), "104,100 0,0 1,1");                // back to the last code 3
   EXPECT_EQ(Step(B(100, 440, 0, 5), 5), "100,440 0,5 -1,-1");  // to y 441
@@ -196,13 +190,13 @@ TEST_F(PhysicsTest, RestsOnlyWhereItMayAndBouncesOffTheFieldEdges) {
 
 TEST_F(PhysicsTest, WallsReflect) {
   gHole.wallTable[0] = {1, 0};
-  Fill(120, 0, 120, 479, kCodeWall);
+  FillMapCodes(120, 0, 120, 479, kCodeWall);
   Stroke(100, 100, 110, 100);  // reflected on step 20 with the 41 pixels it had; 41 back
   EXPECT_EQ(S(gRound.ball) + " " + std::to_string(gMotion.pixelSteps), "78,100 0,0 -1,1 61");
   gRound.currentHole = 16;  // hole 16: rolled over, unless it glides or has just ended a glide
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(S(gRound.ball), "160,100 0,0 1,1");
-  Put(119, 100, kCodeGlideEnd);
+  PutMapCode(119, 100, kCodeGlideEnd);
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(S(gRound.ball), "78,100 0,0 -1,-1");  // bounced back
   gMotion.glideMode = 3;                          // reflected, and the reflection is what the speeds go back to
@@ -210,12 +204,12 @@ TEST_F(PhysicsTest, WallsReflect) {
   EXPECT_EQ(S(gMotion.previous), "119,100 50,0 -1,1");
   EXPECT_EQ(gMotion.reboundSide, 0);  // two reflections: one effect of each side
   // A ring around (100, 100): off x 120 with 41 left, off x 80 with 3, out to 84.
-  Fill(0, 0, 639, 479, kCodeGreen);
+  FillMapCodes(0, 0, 639, 479, kCodeGreen);
   gHole.wallTable[8] = {100, 100};
   for (int32_t y = 70; y < 131; ++y) {
     for (int32_t x = 70; x < 131; ++x) {
       const int32_t d2 = (x - 100) * (x - 100) + (y - 100) * (y - 100);
-      if (d2 >= 400 && d2 < 500) Put(x, y, 0xA8);
+      if (d2 >= 400 && d2 < 500) PutMapCode(x, y, 0xA8);
     }
   }
   Stroke(100, 100, 110, 100);
@@ -223,18 +217,18 @@ TEST_F(PhysicsTest, WallsReflect) {
 }
 
 TEST_F(PhysicsTest, RoughEdgeWallsReflectHalveOrPutTheBallBack) {
-  Fill(120, 0, 639, 479, kCodeRoughWall);
+  FillMapCodes(120, 0, 639, 479, kCodeRoughWall);
   int32_t nx = 0, ny = 0;
   RoughEdgeNormal(119, 100, &nx, &ny);  // the two wall columns within reach
   EXPECT_EQ(nx * 1000 + ny, 15000);
   Stroke(100, 100, 110, 100);
   EXPECT_EQ(S(gRound.ball), "78,100 0,0 -1,1");
   // Wall pixels mostly behind the ball: (-9, 0) points away from the motion, so back at half speed.
-  Fill(0, 0, 639, 479, kCodeGreen);
-  Fill(117, 0, 117, 479, kCodeRoughWall);
-  Put(120, 100, kCodeRoughWall);
+  FillMapCodes(0, 0, 639, 479, kCodeGreen);
+  FillMapCodes(117, 0, 117, 479, kCodeRoughWall);
+  PutMapCode(120, 100, kCodeRoughWall);
   EXPECT_EQ(Step(B(119, 100, 40, 0), -40), "119,100 20,0 -1,-1");
-  Fill(120, 0, 130, 479, kCodeRoughWall);  // still on code 4 after the step: to the resting position
+  FillMapCodes(120, 0, 130, 479, kCodeRoughWall);  // still on code 4 after the step: to the resting position
   gMotion.resting = B(50, 60, 0, 0);
   EXPECT_EQ(Step(B(121, 100, 40, 0), -40), "50,60 40,0 -1,1");
   gHole.codeTable[0] = kCodeRoughWall;  // outside the map: two columns to the left, two rows above
@@ -282,7 +276,7 @@ TEST_F(PhysicsTest, FunnelsPullStopAfter51PushesAndActAsTheCupNearTheirPoint) {
   Ground(kCodeGreen, B(110, 100, 5, 0));  // any other code starts the count again
   EXPECT_EQ(gMotion.funnelCounter, 0);
   gRound.playPhase = kPhaseRolling;
-  Fill(0, 0, 639, 440, kCodeFunnel);
+  FillMapCodes(0, 0, 639, 440, kCodeFunnel);
   gHole.cupTable[0] = {600, 100};
   Stroke(300, 100, 199, 100);  // 606 west, 12 less a step (a pixel and a push), turned after 50 steps
   EXPECT_EQ(gMotion.pixelSteps, 52u);
@@ -294,9 +288,9 @@ TEST_F(PhysicsTest, ExactCodes) {
   EXPECT_EQ(Ground(kCodeLaunch, B(100, 100, 7, 9, -1, -1)), "100,100 100,0 1,1");
   EXPECT_EQ(S(gMotion.launch), "100,100 7,9 -1,-1");
   EXPECT_EQ(Ground(kCodeReturn, gRound.ball), "100,100 7,9 1,-1");
-  Put(101, 100, kCodeKeepSpeed);
+  PutMapCode(101, 100, kCodeKeepSpeed);
   EXPECT_EQ(Step(B(100, 100, 30, 0), -30), "101,100 30,0 1,1");
-  Put(102, 100, kCodeBounceBack);
+  PutMapCode(102, 100, kCodeBounceBack);
   EXPECT_EQ(Step(gRound.ball, -30), "101,100 30,0 -1,-1");
 }
 
@@ -305,9 +299,9 @@ TEST_F(PhysicsTest, GlidesNeedTwentyKeepTheSpeedAndEndAtTheRestingState) {
   EXPECT_EQ(gRound.ball.speedX + gRound.ball.speedY + gMotion.glideMode + gRound.playPhase, kPhaseAtRest);
   Ground(kCodeGlideStart, B(100, 100, 10, 10));
   EXPECT_EQ(gMotion.glideMode, 3);
-  Fill(101, 100, 110, 100, kCodeWater);  // gliding, water and heavy ground are code 23
-  Fill(111, 100, 115, 100, kCodeHeavy);
-  Put(116, 100, kCodeGlideEnd);
+  FillMapCodes(101, 100, 110, 100, kCodeWater);  // gliding, water and heavy ground are code 23
+  FillMapCodes(111, 100, 115, 100, kCodeHeavy);
+  PutMapCode(116, 100, kCodeGlideEnd);
   gRound.ball = B(100, 100, 40, 0);
   for (int32_t i = 0; i < 15; ++i) Step(gRound.ball, -40);
   EXPECT_EQ(S(gRound.ball) + " " + std::to_string(gRound.strokeCounter), "115,100 40,0 1,1 1");
@@ -322,7 +316,7 @@ TEST_F(PhysicsTest, GlidesNeedTwentyKeepTheSpeedAndEndAtTheRestingState) {
 // ---- The time guard ---------------------------------------------------------------------------------------
 
 TEST_F(PhysicsTest, TimeGuardFallsOnStep1801AndEvery900After) {
-  Put(101, 100, kCodeGlideStart);                 // a gliding ball never slows: it runs between the field's edges
+  PutMapCode(101, 100, kCodeGlideStart);                 // a gliding ball never slows: it runs between the field's edges
   EXPECT_GT(Stroke(100, 100, 109, 100), 30000u);  // speed 54: 19 ms a step
   EXPECT_EQ(gMotion.pixelSteps * 10 + gMotion.glideMode, 18013u);  // stopped where it is, nothing else
   EXPECT_EQ(Stroke(100, 100, 114, 100), 2701u * 12 + 2);           // 12 ms a step: 21.6 s at step 1,801
@@ -330,11 +324,11 @@ TEST_F(PhysicsTest, TimeGuardFallsOnStep1801AndEvery900After) {
 }
 
 TEST_F(PhysicsTest, ABallThatCanNeverRestStillStops) {
-  Fill(0, 0, 639, 440, 0x80);  // held on a slope of strength 0 with no speed: no step waits
+  FillMapCodes(0, 0, 639, 440, 0x80);  // held on a slope of strength 0 with no speed: no step waits
   RollBall();
   EXPECT_EQ(gMotion.pixelSteps * 100 + gRound.playPhase, (1801u + 900 * 15) * 100 + kPhaseAtRest);
   gHole.wallTable[0] = {1, 0};  // knocked to and fro against a wall by a slope of strength 1, never pausing
-  Fill(120, 0, 120, 479, kCodeWall);
+  FillMapCodes(120, 0, 120, 479, kCodeWall);
   gMotion.slopeStrength = 1;
   gMotion.stepAccumulator = 0;
   gRound.ball = B(118, 100, 0, 0);
