@@ -8,6 +8,8 @@
 #include "green/sprites.h"
 #include "green/status.h"
 #include "media/text.h"
+#include "menus/bestscores.h"
+#include "menus/settings.h"
 #include "platform/system.h"
 #include "round/round_data.h"
 #include "shell/display.h"
@@ -23,6 +25,8 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetMotionForTest();
   ResetSpritesForTest();
   ResetStatusForTest();
+  ResetBestScoresForTest();
+  ResetSettingsForTest();
 }
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {

@@ -1,0 +1,135 @@
+// The settings store over the settings key: loading with first-run defaults, and the four save operations.
+#include "menus/settings.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/settings_file.h"
+
+SettingsState gSettings;
+
+namespace {
+
+constexpr size_t kNameBuffer = 16;  // a player name of more than 15 characters does not load
+constexpr size_t kBestBuffer = 60;
+
+std::string PlayerValueName(int32_t slot) { return "Player " + std::to_string(slot); }
+
+std::string BestValueName(int32_t n) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Best %02d", static_cast<int>(n));
+  return name;
+}
+
+void CopyText(std::string_view text, char* field, size_t fieldSize) {
+  const size_t n = text.size() < fieldSize ? text.size() : fieldSize - 1;
+  std::memset(field, 0, fieldSize);
+  std::memcpy(field, text.data(), n);
+}
+
+std::string_view NameOf(const PlayerRecord& record) { return {record.name, ::strnlen(record.name, 15)}; }
+
+// A value the file refused (a line break in a music path) must not come back as success.
+void Keep(int32_t status, int32_t* first) {
+  if (*first == kSettingsOk) *first = status;
+}
+
+int32_t CloseWith(SettingsKey* key, int32_t firstFailure) {
+  const int32_t status = SettingsCloseKey(key);
+  return firstFailure != kSettingsOk ? firstFailure : status;
+}
+
+}  // namespace
+
+int32_t LoadSettings() {
+  std::string owner = RegisteredOwner();
+  if (owner.size() >= sizeof gSettings.ownerName) owner.clear();
+  CopyText(owner, gSettings.ownerName, sizeof gSettings.ownerName);
+
+  SettingsKey key;
+  bool created = false;
+  const int32_t status = SettingsCreateKey(&key, &created);
+  if (status != kSettingsOk) return status;  // this run keeps the built-in defaults
+
+  if (created) {
+    for (int32_t n = 1; n <= kBestScoreCount; ++n) SettingsSetValue(&key, BestValueName(n), kEmptyBestScoreText);
+    CopyText("Random", gSettings.musicChoice, sizeof gSettings.musicChoice);
+    SettingsSetValue(&key, "Music", gSettings.musicChoice);
+    SettingsSetValue(&key, "MusicVol", "1000");
+    SettingsSetValue(&key, PlayerValueName(1), gSettings.ownerName);
+    for (int32_t slot = 2; slot <= kPlayerSlots; ++slot)
+      SettingsSetValue(&key, PlayerValueName(slot), PlayerValueName(slot));
+    SettingsFlushKey(&key);
+    // First run: the desktop-shortcut question is asked here, after the defaults are on disk and before they
+    // are read back. It uses its own key; this one stays open for the reads below.
+  }
+
+  std::string text;
+  if (SettingsQueryValue(key, "Music", sizeof gSettings.musicChoice, &text) == kSettingsOk) {
+    CopyText(text, gSettings.musicChoice, sizeof gSettings.musicChoice);
+  }
+  if (SettingsQueryValue(key, "MusicVol", sizeof gSettings.musicVolume, &text) == kSettingsOk) {
+    CopyText(text, gSettings.musicVolume, sizeof gSettings.musicVolume);
+  }
+  for (int32_t slot = 1; slot <= kPlayerSlots; ++slot) {
+    if (SettingsQueryValue(key, PlayerValueName(slot), kNameBuffer, &text) != kSettingsOk) text = PlayerValueName(slot);
+    CopyText(text, gRound.players[slot - 1].name, sizeof gRound.players[slot - 1].name);
+  }
+  for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+    if (SettingsQueryValue(key, BestValueName(n), kBestBuffer, &text) != kSettingsOk) text = kEmptyBestScoreText;
+    ParseBestScore(text, &gBestScores.records[n - 1]);
+  }
+  return SettingsCloseKey(&key);
+}
+
+int32_t SavePlayerNames() {
+  SettingsKey key;
+  const int32_t status = SettingsOpenKey(&key);
+  if (status != kSettingsOk) return status;
+  int32_t failure = kSettingsOk;
+  for (int32_t slot = 1; slot <= kPlayerSlots; ++slot) {
+    Keep(SettingsSetValue(&key, PlayerValueName(slot), NameOf(gRound.players[slot - 1])), &failure);
+  }
+  return CloseWith(&key, failure);
+}
+
+int32_t SaveMusicSettings() {
+  SettingsKey key;
+  const int32_t status = SettingsOpenKey(&key);
+  if (status != kSettingsOk) return status;
+  int32_t failure = kSettingsOk;
+  Keep(SettingsSetValue(&key, "Music",
+                        {gSettings.musicChoice, ::strnlen(gSettings.musicChoice, sizeof gSettings.musicChoice - 1)}),
+       &failure);
+  Keep(SettingsSetValue(&key, "MusicVol",
+                        {gSettings.musicVolume, ::strnlen(gSettings.musicVolume, sizeof gSettings.musicVolume - 1)}),
+       &failure);
+  return CloseWith(&key, failure);
+}
+
+int32_t SaveBestScores() {
+  SettingsKey key;
+  const int32_t status = SettingsOpenKey(&key);
+  if (status != kSettingsOk) return status;
+  int32_t failure = kSettingsOk;
+  for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+    Keep(SettingsSetValue(&key, BestValueName(n), FormatBestScore(gBestScores.records[n - 1])), &failure);
+  }
+  return CloseWith(&key, failure);  // all ten in one replacement: the table on disk is never half old, half new
+}
+
+int32_t ClearBestScores() {
+  SettingsKey key;
+  const int32_t status = SettingsOpenKey(&key);
+  if (status != kSettingsOk) return status;
+  int32_t failure = kSettingsOk;
+  for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+    Keep(SettingsSetValue(&key, BestValueName(n), kEmptyBestScoreText), &failure);
+    PlayerRecord& record = gBestScores.records[n - 1];
+    std::memset(record.name, 0, sizeof record.name);
+    std::memset(record.strokes, 0, sizeof record.strokes);
+  }
+  return CloseWith(&key, failure);
+}
+
+void ResetSettingsForTest() { gSettings = SettingsState{}; }
