@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 struct Glyph {
   int32_t width = 0;     // bitmap columns
   int32_t height = 0;    // bitmap rows
@@ -32,6 +34,3 @@ const Glyph& FontGlyph(Font* font, uint8_t ch);
 
 // Where the font files are: QUILL_FONT_DIR at build time, else Debian's Liberation fonts.
 std::string FontPath(bool bold);
-
-// Windows-1252 byte to Unicode code point.
-uint32_t Cp1252ToUnicode(uint8_t ch);

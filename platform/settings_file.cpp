@@ -17,68 +17,6 @@ namespace {
 constexpr size_t kMaxSettingsFile = 1u << 20;  // the game writes about a kilobyte; more is not ours
 constexpr int32_t kMaxBadCopies = 1000;
 
-// Code points of bytes 0x80..0x9F; the five bytes 1252 leaves undefined keep their C1 code point.
-constexpr uint16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-char CodePointToCp1252(uint32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (uint32_t i = 0; i < 32; ++i) {
-    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
-// One UTF-8 sequence at text[*pos]; -1 (consuming one byte) when it is not a well-formed sequence.
-int64_t DecodeUtf8(std::string_view text, size_t* pos) {
-  const auto b = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = b(*pos);
-  size_t length = 0;
-  uint32_t cp = 0, min = 0;
-  if (lead < 0x80) {
-    ++*pos;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, cp = lead & 0x1F, min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, cp = lead & 0x0F, min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, cp = lead & 0x07, min = 0x10000;
-  }
-  if (length == 0 || *pos + length > text.size()) {
-    ++*pos;
-    return -1;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    if ((b(*pos + i) & 0xC0) != 0x80) {
-      ++*pos;
-      return -1;
-    }
-    cp = (cp << 6) | (b(*pos + i) & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++*pos;
-    return -1;
-  }
-  *pos += length;
-  return cp;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -263,16 +201,6 @@ int32_t LoadKey(SettingsKey* key, const std::string& path) {
 
 }  // namespace
 
-std::string Cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const uint8_t b = static_cast<uint8_t>(c);
-    AppendUtf8(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b, &out);
-  }
-  return out;
-}
-
 std::string Utf8ToCp1252(std::string_view text, bool* wasValid) {
   std::string out;
   bool valid = true;
@@ -283,7 +211,8 @@ std::string Utf8ToCp1252(std::string_view text, bool* wasValid) {
       valid = false;
       out.push_back(text[start]);  // most likely a 1252 byte typed by hand: keep it as it is
     } else {
-      out.push_back(CodePointToCp1252(static_cast<uint32_t>(cp)));
+      const int32_t byte = UnicodeToCp1252(static_cast<uint32_t>(cp));
+      out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
     }
   }
   if (wasValid) *wasValid = valid;

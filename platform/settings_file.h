@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text_encoding.h"
+
 // Status codes, with the numbers the game's registry calls returned.
 constexpr int32_t kSettingsOk = 0;
 constexpr int32_t kSettingsNotFound = 2;       // no such key or value
@@ -35,7 +37,6 @@ std::string FormatSettingsText(const std::vector<SettingsValue>& values);
 
 // Windows-1252 <-> UTF-8. The five bytes 1252 leaves undefined map to U+0081.. so that every byte survives the
 // round trip; characters 1252 cannot hold become '?'.
-std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text, bool* wasValid = nullptr);
 
 // The settings file: $XDG_CONFIG_HOME/Lindqvarn/Kormo1.reg, else ~/.config/Lindqvarn/Kormo1.reg.

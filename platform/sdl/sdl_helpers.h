@@ -9,64 +9,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_encoding.h"
 #include "platform/win.h"
 
 namespace sdlbits {
 
-// What Windows-1252 puts at 0x80..0x9F, where Latin-1 has control characters; 0 for the five unused bytes.
-inline constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 // The Windows-1252 byte of a typed character, or -1 when it has none. Control characters have none: keys
 // such as Return and Backspace reach the game as key messages, not as typed text.
 inline int32_t CodePointToCp1252(uint32_t cp) {
-  if ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int32_t>(cp);
-  for (int32_t i = 0; i < 32; ++i) {
-    if (kCp1252High[i] != 0 && kCp1252High[i] == cp) return 0x80 + i;
-  }
-  return -1;
-}
-
-// Decodes one UTF-8 sequence at text[*pos], moving *pos past it; -1 (and one byte on) for a malformed one.
-inline int64_t DecodeUtf8(std::string_view text, size_t* pos) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(*pos);
-  size_t length = 0;
-  uint32_t cp = 0, least = 0;
-  if (lead < 0x80) {
-    ++*pos;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, cp = lead & 0x1F, least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, cp = lead & 0x0F, least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, cp = lead & 0x07, least = 0x10000;
-  } else {
-    ++*pos;
-    return -1;
-  }
-  if (*pos + length > text.size()) {
-    ++*pos;
-    return -1;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(*pos + i) & 0xC0) != 0x80) {
-      ++*pos;
-      return -1;
-    }
-    cp = (cp << 6) | (byte(*pos + i) & 0x3F);
-  }
-  // Overlong forms, surrogates and values past Unicode are not characters.
-  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++*pos;
-    return -1;
-  }
-  *pos += length;
-  return cp;
+  const int32_t b = UnicodeToCp1252(cp);
+  const bool control = b < 0x20 || b == 0x7F ||
+                       (b >= 0x80 && b < 0xA0 && Cp1252ToUnicode(static_cast<uint8_t>(b)) == static_cast<uint32_t>(b));
+  return control ? -1 : b;
 }
 
 // Typed text as the game's bytes; whatever has no Windows-1252 byte is left out.
@@ -88,19 +42,6 @@ inline bool IsUtf8(std::string_view text) {
   return true;
 }
 
-inline void AppendUtf8(std::string* out, uint32_t cp) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 // Game text for SDL. Text that already reads as UTF-8 (plain ASCII included) is passed through untouched,
 // so a caller that wrote UTF-8 literals is not mangled; anything else is read as Windows-1252. The five
 // unused bytes become U+FFFD.
@@ -109,9 +50,8 @@ inline std::string GameTextToUtf8(std::string_view text) {
   std::string out;
   for (const char c : text) {
     const auto b = static_cast<uint8_t>(c);
-    uint32_t cp = b;
-    if (b >= 0x80 && b < 0xA0) cp = kCp1252High[b - 0x80] != 0 ? kCp1252High[b - 0x80] : 0xFFFD;
-    AppendUtf8(&out, cp);
+    const uint32_t cp = Cp1252ToUnicode(b);
+    AppendUtf8(&out, b >= 0x80 && b < 0xA0 && cp == b ? 0xFFFD : cp);
   }
   return out;
 }
