@@ -7,6 +7,8 @@
 #include <string>
 
 #include "media/picture.h"
+#include "menus/bestscores.h"
+#include "menus/settings.h"
 #include "platform/system.h"
 #include "shell/display.h"
 
@@ -86,8 +88,8 @@ int32_t InitApplication(HWND window) {
   while (ShowCursor(false) > 0) {
   }
   PaintTitlePicture();
-  // The settings store loads the player names, music settings and best scores here, and the music
-  // player opens its stream and starts the background music from those settings.
+  LoadSettings();
+  // The music player opens its stream and starts the background music from the settings here.
   return 1;
 }
 
@@ -112,8 +114,12 @@ void StateTick() {
     case kStateStart:
       SetApplicationState(kStateTitleMenu);
       break;
+    case kStateBestScores:
+      DrawBestScores(99);
+      PresentFrame();
+      break;
     // The screens below come with their own modules: the title menu (10), the round's PlayTick (20), the
-    // demonstration (30), the best-scores screen (40), the About box (50) and the music options (70).
+    // demonstration (30), the About box (50) and the music options (70).
     default:
       break;
   }

@@ -1,6 +1,7 @@
 // The module-test fixture.
 #include "tests/fixture.h"
 
+#include <cstdlib>
 #include <fstream>
 
 #include "green/hole.h"
@@ -53,10 +54,19 @@ void GameFolderTest::SetUp() {
           ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(dir_);
   WriteBitmapFile(dir_ / "Data" / "Title.bmp", MakeBitmap(640, 480, TitleColor));
+  // The game's settings go to this folder's own config, never to the user's.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  previousConfig_ = config ? std::optional<std::string>(config) : std::nullopt;
+  ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
   SetCurrentDirectoryA(dir_.string());
 }
 
 void GameFolderTest::TearDown() {
+  if (previousConfig_) {
+    ::setenv("XDG_CONFIG_HOME", previousConfig_->c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
   SetCurrentDirectoryA(previous_.string());
   std::filesystem::remove_all(dir_);
 }

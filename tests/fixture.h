@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/bmp.h"
@@ -40,4 +41,5 @@ class GameFolderTest : public ::testing::Test {
   static uint32_t TitleColor(int32_t x, int32_t y);
   std::filesystem::path dir_;
   std::filesystem::path previous_;
+  std::optional<std::string> previousConfig_;
 };

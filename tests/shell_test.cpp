@@ -251,6 +251,26 @@ TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
     }
   }
   EXPECT_EQ(gShell.startDirectory, std::filesystem::current_path().string());
+  // The first start wrote the settings with their defaults.
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "config" / "Lindqvarn" / "Kormo1.reg"));
+}
+
+TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
+  const Surface* screen = nullptr;
+  std::vector<uint16_t> title, scores;
+  HeadlessSchedule(CallAt(100, [&] {
+    screen = HeadlessScreen();
+    title = screen->pixels;
+    SetApplicationState(kStateBestScores);
+  }));
+  HeadlessSchedule(CallAt(200, [&] { scores = screen->pixels; }));
+  HeadlessInput release = At(300, HeadlessInput::Kind::Button);
+  release.right = true;
+  HeadlessSchedule(release);  // a right press is enough to leave
+  HeadlessSchedule(At(400, HeadlessInput::Kind::Close));
+  EXPECT_EQ(RunGame(), 0);
+  EXPECT_NE(scores, title);  // every tick draws the table and presents it
+  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu}));
 }
 
 TEST_F(StartupTest, WithoutSoundTheGameStillStarts) {
