@@ -39,6 +39,18 @@ int32_t CloseWith(SettingsKey* key, int32_t firstFailure) {
   return firstFailure != kSettingsOk ? firstFailure : status;
 }
 
+// Opens the key, lets write set its values, and closes it: every value of one save reaches the disk in one
+// replacement. The first failure is the result; nothing is written when the key does not open.
+template <typename Write>
+int32_t SaveValues(Write write) {
+  SettingsKey key;
+  const int32_t status = SettingsOpenKey(&key);
+  if (status != kSettingsOk) return status;
+  int32_t failure = kSettingsOk;
+  write(&key, &failure);
+  return CloseWith(&key, failure);
+}
+
 }  // namespace
 
 int32_t LoadSettings() {
@@ -83,53 +95,42 @@ int32_t LoadSettings() {
 }
 
 int32_t SavePlayerNames() {
-  SettingsKey key;
-  const int32_t status = SettingsOpenKey(&key);
-  if (status != kSettingsOk) return status;
-  int32_t failure = kSettingsOk;
-  for (int32_t slot = 1; slot <= kPlayerSlots; ++slot) {
-    Keep(SettingsSetValue(&key, PlayerValueName(slot), NameOf(gRound.players[slot - 1])), &failure);
-  }
-  return CloseWith(&key, failure);
+  return SaveValues([](SettingsKey* key, int32_t* failure) {
+    for (int32_t slot = 1; slot <= kPlayerSlots; ++slot) {
+      Keep(SettingsSetValue(key, PlayerValueName(slot), NameOf(gRound.players[slot - 1])), failure);
+    }
+  });
 }
 
 int32_t SaveMusicSettings() {
-  SettingsKey key;
-  const int32_t status = SettingsOpenKey(&key);
-  if (status != kSettingsOk) return status;
-  int32_t failure = kSettingsOk;
-  Keep(SettingsSetValue(&key, "Music",
-                        {gSettings.musicChoice, ::strnlen(gSettings.musicChoice, sizeof gSettings.musicChoice - 1)}),
-       &failure);
-  Keep(SettingsSetValue(&key, "MusicVol",
-                        {gSettings.musicVolume, ::strnlen(gSettings.musicVolume, sizeof gSettings.musicVolume - 1)}),
-       &failure);
-  return CloseWith(&key, failure);
+  return SaveValues([](SettingsKey* key, int32_t* failure) {
+    Keep(SettingsSetValue(key, "Music",
+                          {gSettings.musicChoice, ::strnlen(gSettings.musicChoice, sizeof gSettings.musicChoice - 1)}),
+         failure);
+    Keep(SettingsSetValue(key, "MusicVol",
+                          {gSettings.musicVolume, ::strnlen(gSettings.musicVolume, sizeof gSettings.musicVolume - 1)}),
+         failure);
+  });
 }
 
+// All ten in one replacement: the table on disk is never half old, half new.
 int32_t SaveBestScores() {
-  SettingsKey key;
-  const int32_t status = SettingsOpenKey(&key);
-  if (status != kSettingsOk) return status;
-  int32_t failure = kSettingsOk;
-  for (int32_t n = 1; n <= kBestScoreCount; ++n) {
-    Keep(SettingsSetValue(&key, BestValueName(n), FormatBestScore(gBestScores.records[n - 1])), &failure);
-  }
-  return CloseWith(&key, failure);  // all ten in one replacement: the table on disk is never half old, half new
+  return SaveValues([](SettingsKey* key, int32_t* failure) {
+    for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+      Keep(SettingsSetValue(key, BestValueName(n), FormatBestScore(gBestScores.records[n - 1])), failure);
+    }
+  });
 }
 
 int32_t ClearBestScores() {
-  SettingsKey key;
-  const int32_t status = SettingsOpenKey(&key);
-  if (status != kSettingsOk) return status;
-  int32_t failure = kSettingsOk;
-  for (int32_t n = 1; n <= kBestScoreCount; ++n) {
-    Keep(SettingsSetValue(&key, BestValueName(n), kEmptyBestScoreText), &failure);
-    PlayerRecord& record = gBestScores.records[n - 1];
-    std::memset(record.name, 0, sizeof record.name);
-    std::memset(record.strokes, 0, sizeof record.strokes);
-  }
-  return CloseWith(&key, failure);
+  return SaveValues([](SettingsKey* key, int32_t* failure) {
+    for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+      Keep(SettingsSetValue(key, BestValueName(n), kEmptyBestScoreText), failure);
+      PlayerRecord& record = gBestScores.records[n - 1];
+      std::memset(record.name, 0, sizeof record.name);
+      std::memset(record.strokes, 0, sizeof record.strokes);
+    }
+  });
 }
 
 void ResetSettingsForTest() { gSettings = SettingsState{}; }
