@@ -12,6 +12,8 @@
 #include "menus/bestscores.h"
 #include "menus/settings.h"
 #include "platform/system.h"
+#include "media/music.h"
+#include "media/music_options.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
@@ -28,6 +30,8 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetStatusForTest();
   ResetBestScoresForTest();
   ResetSettingsForTest();
+  ResetMusicForTest();
+  ResetMusicOptionsForTest();
 }
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {
