@@ -2,6 +2,7 @@
 // the backend that drives streams on a virtual clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Whether there is a synthesizer to play on; without one no stream opens.
@@ -20,5 +21,7 @@ constexpr uint64_t kMidiNever = ~0ull;
 uint64_t MidiStreamsNextDueUs();
 // Plays everything due by now and delivers the callbacks, in time order.
 void MidiStreamsRun(uint64_t nowUs);
+// How many streams are open (tests).
+size_t MidiStreamsOpen();
 // Closes every stream (tests and the headless reset).
 void MidiStreamsCloseAll();

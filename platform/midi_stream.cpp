@@ -399,6 +399,11 @@ void MidiStreamsRun(uint64_t nowUs) {
   gDelivering = false;
 }
 
+size_t MidiStreamsOpen() {
+  std::lock_guard<std::mutex> hold(gStreamsLock);
+  return gStreams.size();
+}
+
 void MidiStreamsCloseAll() {
   gLater.clear();
   std::vector<HMIDISTRM> ids;
