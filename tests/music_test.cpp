@@ -238,3 +238,129 @@ TEST_F(MusicTest, RealStreamThreadsAndTheGameThreadShareThePlayerSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Callback {
+  uint32_t time;
+  uint32_t message;
+  MIDIHDR* header;
+};
+std::vector<Callback> gCallbacks;
+
+void Record(HMIDISTRM, uint32_t message, uintptr_t, uintptr_t header, uintptr_t) {
+  gCallbacks.push_back({timeGetTime(), message, reinterpret_cast<MIDIHDR*>(header)});
+}
+
+// A stream buffer of (delta, event word) pairs.
+struct Events {
+  explicit Events(std::vector<std::pair<uint32_t, uint32_t>> events) {
+    for (const auto& [delta, word] : events) memory.insert(memory.end(), {delta, 0u, word});
+    header = MIDIHDR{};
+    header.lpData = reinterpret_cast<char*>(memory.data());
+    header.dwBufferLength = header.dwBytesRecorded = static_cast<uint32_t>(memory.size() * 4);
+  }
+  std::vector<uint32_t> memory;
+  MIDIHDR header;
+};
+
+class MidiStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HeadlessReset(HeadlessConfig{});
+    gCallbacks.clear();
+    uint32_t device = MIDI_MAPPER;
+    ASSERT_EQ(midiStreamOpen(&stream_, &device, 1, Record, 0, CALLBACK_FUNCTION), MMSYSERR_NOERROR);
+  }
+  void SetDivision(uint32_t division) {
+    MIDIPROPTIMEDIV d{sizeof d, division};
+    ASSERT_EQ(midiStreamProperty(stream_, reinterpret_cast<uint8_t*>(&d), MIDIPROP_SET | MIDIPROP_TIMEDIV),
+              MMSYSERR_NOERROR);
+  }
+  MMRESULT Queue(Events& e) {
+    midiOutPrepareHeader(stream_, &e.header, sizeof e.header);
+    return midiStreamOut(stream_, &e.header, sizeof e.header);
+  }
+  HMIDISTRM stream_ = 0;
+};
+
+TEST_F(MidiStreamTest, EventsPlayByTempoAndABufferComesBackAfterItsLastEvent) {
+  SetDivision(100);
+  Events a({{0, 0x90 | 60 << 8 | 100 << 16}, {100, 0x01000000 | 250000}, {100, 0x80 | 60 << 8}});
+  Events b({{100, 0xB0 | 7 << 8 | 50 << 16 | MEVT_F_CALLBACK}});
+  ASSERT_EQ(Queue(a), MMSYSERR_NOERROR);
+  ASSERT_EQ(Queue(b), MMSYSERR_NOERROR);
+  HeadlessAdvance(1000);
+  EXPECT_TRUE(HeadlessMidiEvents().empty());  // opened paused
+  const uint32_t start = timeGetTime();
+  midiStreamRestart(stream_);
+  HeadlessAdvance(2000);
+  const std::vector<HeadlessMidiEvent> played = HeadlessMidiEvents();
+  ASSERT_EQ(played.size(), 3u);
+  EXPECT_EQ(played[0].time - start, 0u);
+  EXPECT_EQ(played[1].time - start, 750u);   // 100 ticks at 500 ms a quarter, then 100 at 250 ms
+  EXPECT_EQ(played[2].time - start, 1000u);
+  ASSERT_EQ(gCallbacks.size(), 3u);
+  EXPECT_EQ(gCallbacks[0].message, MOM_DONE);
+  EXPECT_EQ(gCallbacks[0].header, &a.header);
+  EXPECT_EQ(gCallbacks[0].time - start, 750u);
+  EXPECT_EQ(gCallbacks[1].message, MOM_POSITIONCB);
+  EXPECT_EQ(gCallbacks[2].header, &b.header);
+  EXPECT_TRUE(b.header.dwFlags & MHDR_DONE);
+  midiStreamClose(stream_);
+}
+
+TEST_F(MidiStreamTest, StopAndResetHandEveryQueuedBufferBack) {
+  // SMPTE: 25 frames of 40 ticks a second, a millisecond a tick.
+  SetDivision(static_cast<uint32_t>(static_cast<uint8_t>(-25)) << 8 | 40);
+  Events a({{500, 0x90 | 60 << 8 | 100 << 16}}), b({{500, 0x90 | 62 << 8 | 100 << 16}});
+  Events unprepared({{0, 0x90}});
+  EXPECT_EQ(midiStreamOut(stream_, &unprepared.header, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
+  Queue(a);
+  Queue(b);
+  EXPECT_EQ(midiOutUnprepareHeader(stream_, &a.header, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
+  midiStreamRestart(stream_);
+  HeadlessAdvance(600);
+  ASSERT_EQ(gCallbacks.size(), 1u);
+  EXPECT_EQ(gCallbacks[0].time, 500u);
+  midiStreamStop(stream_);
+  HeadlessAdvance(1);
+  ASSERT_EQ(gCallbacks.size(), 2u);
+  EXPECT_EQ(gCallbacks[1].header, &b.header);
+  EXPECT_EQ(midiOutUnprepareHeader(stream_, &b.header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
+  HeadlessAdvance(2000);
+  size_t notes = 0;
+  for (const HeadlessMidiEvent& e : HeadlessMidiEvents()) notes += (e.message & 0xF0) == 0x90;
+  EXPECT_EQ(notes, 1u);
+  EXPECT_EQ(midiStreamClose(stream_), MMSYSERR_NOERROR);
+  EXPECT_EQ(midiStreamClose(stream_), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(midiOutShortMsg(stream_, 0x90), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(MusicTest, TheMusicFolderIsFoundWhateverTheCaseOfItsNames) {
+  std::filesystem::create_directories(dir_ / "mUSIC");
+  std::ofstream(dir_ / "mUSIC" / "B.MID") << "x";
+  std::ofstream(dir_ / "mUSIC" / "a.mid") << "x";
+  std::ofstream(dir_ / "mUSIC" / "c.midi") << "x";
+  std::filesystem::create_directories(dir_ / "mUSIC" / "d.mid");
+  EXPECT_EQ(FindGameFiles("Music\\*.mid"), (std::vector<std::string>{"a.mid", "B.MID"}));
+  EXPECT_EQ(FindGameFiles(dir_.string() + "\\MUSIC\\?.Mid").size(), 2u);
+  EXPECT_TRUE(FindGameFiles("Nothing\\*.mid").empty());
+}
+
+TEST_F(MusicTest, TheCoursePiecesPlayToTheirEndAndLastLessThanTwoMinutes) {
+  for (const CourseMusic& piece : ComposeCourseMusic()) {
+    Write(piece.file, piece.midi);
+    ResetAllForTest();
+    HeadlessMidiClearEvents();
+    StartMusic(("Music\\" + piece.file).c_str(), false, 1000);
+    const uint32_t start = timeGetTime();
+    while (GetMusicStatus().running && timeGetTime() - start < 200000) HeadlessAdvance(100);
+    const uint32_t length = timeGetTime() - start;
+    EXPECT_GT(length, 20000u) << piece.file;
+    EXPECT_LT(length, 120000u) << piece.file;
+    EXPECT_GT(NoteOns().size(), 100u) << piece.file;
+  }
+}
+
+}  // namespace
