@@ -88,9 +88,11 @@ uint64_t TicksToUs(const Stream& s, uint32_t ticks) {
   if (s.timeDivision & 0x8000) {
     const uint32_t fps = static_cast<uint32_t>(-static_cast<int8_t>(s.timeDivision >> 8));
     const uint32_t perSecond = fps * (s.timeDivision & 0xFF);
-    return perSecond == 0 ? 0 : static_cast<uint64_t>(ticks) * 1000000u / perSecond;
+    return perSecond == 0 ? ticks : static_cast<uint64_t>(ticks) * 1000000u / perSecond;
   }
-  return static_cast<uint64_t>(ticks) * s.tempo / s.timeDivision;
+  const uint64_t us = static_cast<uint64_t>(ticks) * s.tempo / s.timeDivision;
+  // Ticks always take some time, so that no piece can play without end inside one moment.
+  return ticks != 0 && us == 0 ? 1 : us;
 }
 
 // Bytes of the event at the head's offset: 12, or more for a long event whose data follows padded.
