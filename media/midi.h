@@ -9,9 +9,9 @@
 
 // Converter results.
 constexpr int32_t kMidiReady = 0;
-constexpr int32_t kMidiBadTrack = -101;   // a track cannot be read: corrupt or cut short
-constexpr int32_t kMidiStopped = -102;    // an earlier error stopped the converter until the next reset
-constexpr int32_t kMidiPieceEnd = -103;   // the piece ended and looping is off; nothing written
+constexpr int32_t kMidiBadTrack = -101;  // a track cannot be read: corrupt or cut short
+constexpr int32_t kMidiStopped = -102;   // an earlier error stopped the converter until the next reset
+constexpr int32_t kMidiPieceEnd = -103;  // the piece ended and looping is off; nothing written
 
 constexpr uint32_t kMidiWindowSize = 1024;
 constexpr uint32_t kStreamBufferSize = 1024;

@@ -38,8 +38,7 @@ using Held = std::unique_lock<std::mutex>;
 void MusicNotify(HMIDISTRM stream, uint32_t message, uintptr_t instance, uintptr_t param1, uintptr_t param2);
 
 bool OpenStream() {
-  return midiStreamOpen(&gMusic.stream, &gMusic.device, 1, MusicNotify, 0, CALLBACK_FUNCTION) ==
-         MMSYSERR_NOERROR;
+  return midiStreamOpen(&gMusic.stream, &gMusic.device, 1, MusicNotify, 0, CALLBACK_FUNCTION) == MMSYSERR_NOERROR;
 }
 
 void CloseStream() {
@@ -113,13 +112,12 @@ bool PrimeStream(const char* path) {
       CloseMidiFile();
       return false;
     }
-    if (midiStreamOut(gMusic.stream, &b.header, sizeof b.header) != MMSYSERR_NOERROR ||
-        result == kMidiPieceEnd) {
+    if (midiStreamOut(gMusic.stream, &b.header, sizeof b.header) != MMSYSERR_NOERROR || result == kMidiPieceEnd) {
       break;
     }
   }
-  gMusic.buffersPrepared = (gMusic.buffers[0].header.dwFlags & MHDR_PREPARED) &&
-                           (gMusic.buffers[1].header.dwFlags & MHDR_PREPARED);
+  gMusic.buffersPrepared =
+      (gMusic.buffers[0].header.dwFlags & MHDR_PREPARED) && (gMusic.buffers[1].header.dwFlags & MHDR_PREPARED);
   gMusic.current = 0;
   return true;
 }
@@ -272,8 +270,8 @@ void FreeStreamBuffers() {
 
 MusicStatus GetMusicStatus() {
   std::lock_guard<std::mutex> hold(gMusicLock);
-  return {gMusic.stream != 0, gMusic.bufferReturn != nullptr, gMusic.pieceLoaded,
-          gMusic.running,     gMusic.state,                    gMusic.returned};
+  return {gMusic.stream != 0, gMusic.bufferReturn != nullptr, gMusic.pieceLoaded, gMusic.running, gMusic.state,
+          gMusic.returned};
 }
 
 void ResetMusicForTest() {

@@ -93,10 +93,14 @@ int32_t MusicVolumeNumber() { return std::atoi(gSettings.musicVolume); }
 
 std::string MusicVolumeName(int32_t volume) {
   switch (volume) {
-    case 300: return "Volume Low";
-    case 600: return "Volume Medium";
-    case 1000: return "Volume High";
-    default: return "";
+    case 300:
+      return "Volume Low";
+    case 600:
+      return "Volume Medium";
+    case 1000:
+      return "Volume High";
+    default:
+      return "";
   }
 }
 

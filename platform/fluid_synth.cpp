@@ -65,7 +65,9 @@ void FluidSend(FluidSynthBox* box, uint32_t message) {
   const int d1 = static_cast<int>((message >> 8) & 0x7F);
   const int d2 = static_cast<int>((message >> 16) & 0x7F);
   switch (message & 0xF0) {
-    case 0x80: fluid_synth_noteoff(s, channel, d1); break;
+    case 0x80:
+      fluid_synth_noteoff(s, channel, d1);
+      break;
     case 0x90:
       if (d2 == 0) {
         fluid_synth_noteoff(s, channel, d1);
@@ -73,12 +75,23 @@ void FluidSend(FluidSynthBox* box, uint32_t message) {
         fluid_synth_noteon(s, channel, d1, d2);
       }
       break;
-    case 0xA0: fluid_synth_key_pressure(s, channel, d1, d2); break;
-    case 0xB0: fluid_synth_cc(s, channel, d1, d2); break;
-    case 0xC0: fluid_synth_program_change(s, channel, d1); break;
-    case 0xD0: fluid_synth_channel_pressure(s, channel, d1); break;
-    case 0xE0: fluid_synth_pitch_bend(s, channel, d1 | d2 << 7); break;
-    default: break;
+    case 0xA0:
+      fluid_synth_key_pressure(s, channel, d1, d2);
+      break;
+    case 0xB0:
+      fluid_synth_cc(s, channel, d1, d2);
+      break;
+    case 0xC0:
+      fluid_synth_program_change(s, channel, d1);
+      break;
+    case 0xD0:
+      fluid_synth_channel_pressure(s, channel, d1);
+      break;
+    case 0xE0:
+      fluid_synth_pitch_bend(s, channel, d1 | d2 << 7);
+      break;
+    default:
+      break;
   }
 }
 

@@ -59,9 +59,9 @@ std::vector<LaterTask> gLater;  // virtual driving only
 uint64_t gLaterOrder = 0;
 
 uint64_t SteadyUs() {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                   std::chrono::steady_clock::now().time_since_epoch())
-                                   .count());
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
 }
 
 uint64_t NowUs(const Stream& s) { return s.threaded ? SteadyUs() : BackendMidiVirtualUs(); }
@@ -312,8 +312,7 @@ MMRESULT midiStreamProperty(HMIDISTRM id, uint8_t* data, uint32_t property) {
     // A division of no ticks (or an SMPTE one without frames) can time nothing.
     const bool smpte = which == MIDIPROP_TIMEDIV && (record.dwTimeDiv & 0x8000);
     const uint32_t most = which == MIDIPROP_TEMPO ? 0xFFFFFFu : 0xFFFFu;
-    if (record.dwTimeDiv == 0 || record.dwTimeDiv > most ||
-        (smpte && (record.dwTimeDiv & 0xFF) == 0)) {
+    if (record.dwTimeDiv == 0 || record.dwTimeDiv > most || (smpte && (record.dwTimeDiv & 0xFF) == 0)) {
       return MMSYSERR_INVALPARAM;
     }
     field = record.dwTimeDiv;

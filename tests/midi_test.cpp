@@ -1,12 +1,13 @@
 // The MIDI file reader: opening, the merge of tracks by tick, the stream events it writes and where it
 // splits them into buffers, looping, and files that lie or stop short.
+#include "media/midi.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include "media/midi.h"
 #include "tools/coursebuild/midi_files.h"
 
 namespace {

@@ -1,5 +1,7 @@
 // The music player on the headless stream, and the music options around it: volume, starting and
 // stopping, looping, random pieces one after another, and files that do not play.
+#include "media/music.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "media/midi.h"
-#include "media/music.h"
 #include "media/music_options.h"
 #include "menus/settings.h"
 #include "platform/headless/headless_midi.h"
@@ -45,7 +46,8 @@ class MusicTest : public GameFolderTest {
   }
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(dir_ / "Music");
-    std::ofstream(dir_ / "Music" / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::ofstream(dir_ / "Music" / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   void UseSettings(const char* choice, const char* volume) {
     std::strcpy(gSettings.musicChoice, choice);
@@ -298,7 +300,7 @@ TEST_F(MidiStreamTest, EventsPlayByTempoAndABufferComesBackAfterItsLastEvent) {
   const std::vector<HeadlessMidiEvent> played = HeadlessMidiEvents();
   ASSERT_EQ(played.size(), 3u);
   EXPECT_EQ(played[0].time - start, 0u);
-  EXPECT_EQ(played[1].time - start, 750u);   // 100 ticks at 500 ms a quarter, then 100 at 250 ms
+  EXPECT_EQ(played[1].time - start, 750u);  // 100 ticks at 500 ms a quarter, then 100 at 250 ms
   EXPECT_EQ(played[2].time - start, 1000u);
   ASSERT_EQ(gCallbacks.size(), 3u);
   EXPECT_EQ(gCallbacks[0].message, MOM_DONE);

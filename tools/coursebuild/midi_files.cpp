@@ -78,9 +78,9 @@ constexpr int8_t R = -128;
 struct Piece {
   const char* file;
   const char* title;
-  uint32_t tempo;         // microseconds a quarter note
-  uint8_t beatsPerBar;    // quarter notes
-  uint8_t root;           // MIDI key of the tonic
+  uint32_t tempo;       // microseconds a quarter note
+  uint8_t beatsPerBar;  // quarter notes
+  uint8_t root;         // MIDI key of the tonic
   uint8_t leadProgram, padProgram, bassProgram;
   std::vector<int8_t> chords;  // one root a bar, semitones above the tonic (major; 9 is minor vi)
   std::vector<Note> melody;
@@ -143,29 +143,67 @@ std::vector<uint8_t> Compose(const Piece& p) {
 
 std::vector<Piece> Pieces() {
   return {
-      {"Meadow.mid", "A Walk in the Meadow", 600000, 4, 60, 0, 48, 32,
+      {"Meadow.mid",
+       "A Walk in the Meadow",
+       600000,
+       4,
+       60,
+       0,
+       48,
+       32,
        {0, 9, 5, 7, 0, 9, 2, 7},
-       {{4, 2}, {7, 2}, {9, 2}, {7, 2}, {4, 2}, {0, 2}, {2, 4},  {4, 2}, {5, 2}, {4, 2}, {2, 2},
-        {0, 4}, {R, 4}, {7, 2}, {9, 2}, {12, 4}, {11, 2}, {9, 2}, {7, 4}, {5, 2}, {4, 2}, {2, 2},
-        {4, 2}, {5, 4}, {4, 2}, {2, 2}, {0, 8}},
+       {{4, 2}, {7, 2}, {9, 2}, {7, 2}, {4, 2}, {0, 2}, {2, 4},  {4, 2},  {5, 2},
+        {4, 2}, {2, 2}, {0, 4}, {R, 4}, {7, 2}, {9, 2}, {12, 4}, {11, 2}, {9, 2},
+        {7, 4}, {5, 2}, {4, 2}, {2, 2}, {4, 2}, {5, 4}, {4, 2},  {2, 2},  {0, 8}},
        3},
-      {"Brook.mid", "Waltz by the Brook", 500000, 3, 65, 73, 46, 32,
+      {"Brook.mid",
+       "Waltz by the Brook",
+       500000,
+       3,
+       65,
+       73,
+       46,
+       32,
        {0, 7, 0, 5, 9, 2, 7, 0},
-       {{0, 2}, {4, 2}, {7, 2}, {11, 4}, {7, 2}, {12, 2}, {9, 2}, {5, 2}, {9, 4}, {R, 2},
-        {7, 2}, {5, 2}, {4, 2}, {2, 4}, {5, 2}, {4, 2}, {2, 2}, {0, 2}, {4, 6}},
+       {{0, 2},
+        {4, 2},
+        {7, 2},
+        {11, 4},
+        {7, 2},
+        {12, 2},
+        {9, 2},
+        {5, 2},
+        {9, 4},
+        {R, 2},
+        {7, 2},
+        {5, 2},
+        {4, 2},
+        {2, 4},
+        {5, 2},
+        {4, 2},
+        {2, 2},
+        {0, 2},
+        {4, 6}},
        4},
-      {"Lanterns.mid", "Lanterns at Dusk", 680000, 4, 57, 12, 11, 33,
+      {"Lanterns.mid",
+       "Lanterns at Dusk",
+       680000,
+       4,
+       57,
+       12,
+       11,
+       33,
        {0, 5, 7, 0, 9, 5, 2, 7},
-       {{0, 1}, {4, 1}, {7, 2}, {4, 2}, {7, 2}, {9, 2}, {7, 2}, {5, 2}, {4, 2}, {2, 4}, {R, 4},
-        {5, 2}, {9, 2}, {7, 2}, {5, 2}, {4, 2}, {7, 2}, {12, 4}, {11, 2}, {9, 2}, {7, 2}, {2, 2},
-        {4, 4}, {0, 4}},
+       {{0, 1}, {4, 1}, {7, 2}, {4, 2}, {7, 2}, {9, 2},  {7, 2},  {5, 2}, {4, 2}, {2, 4}, {R, 4}, {5, 2},
+        {9, 2}, {7, 2}, {5, 2}, {4, 2}, {7, 2}, {12, 4}, {11, 2}, {9, 2}, {7, 2}, {2, 2}, {4, 4}, {0, 4}},
        3},
   };
 }
 
 }  // namespace
 
-std::vector<uint8_t> MidiFileBytes(uint16_t format, uint16_t division, const std::vector<std::vector<uint8_t>>& tracks) {
+std::vector<uint8_t> MidiFileBytes(uint16_t format, uint16_t division,
+                                   const std::vector<std::vector<uint8_t>>& tracks) {
   std::vector<uint8_t> out = {'M', 'T', 'h', 'd'};
   PutBig(&out, 6, 4);
   PutBig(&out, format, 2);
