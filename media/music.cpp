@@ -4,6 +4,7 @@
 #include "media/music.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -19,8 +20,8 @@ struct MusicState {
   HMIDISTRM stream = 0;
   uint32_t device = MIDI_MAPPER;
   HANDLE bufferReturn = nullptr;
-  StreamBuffer buffers[2] = {};
-  std::unique_ptr<char[]> memory[2];
+  std::array<StreamBuffer, 2> buffers{};
+  std::array<std::unique_ptr<char[]>, 2> memory;
   bool buffersPrepared = false;
   bool pieceLoaded = false;
   bool running = false;

@@ -99,7 +99,7 @@ uint64_t TicksToUs(const Stream& s, uint32_t ticks) {
 uint32_t EventSize(const MIDIHDR* h, uint32_t at) {
   const uint32_t word = Word(h, at + 8);
   if (!(word & 0x80000000u)) return 12;
-  const uint64_t size = 12ull + ((word & 0xFFFFFFu) + 3u) / 4u * 4u;
+  const uint64_t size = 12 + (uint64_t{word & 0xFFFFFFu} + 3) / 4 * 4;
   return static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFFu));
 }
 
