@@ -27,13 +27,30 @@ struct MusicOptionsState {
 MusicOptionsState gMusicOptions;
 std::mutex gOptionsLock;
 
+// The music settings are written here on the game's thread and read where the next random piece starts;
+// both go through the lock.
 void CopySetting(char* to, size_t size, const char* text) {
   std::strncpy(to, text, size - 1);
   to[size - 1] = '\0';
 }
 
-bool ChoiceIsNone() { return gSettings.musicChoice[0] == 'N' || gSettings.musicChoice[0] == 'O'; }
-bool ChoiceIsRandom() { return gSettings.musicChoice[0] == 'R'; }
+void SetChoice(const char* text) {
+  std::lock_guard<std::mutex> hold(gOptionsLock);
+  CopySetting(gSettings.musicChoice, sizeof gSettings.musicChoice, text);
+}
+
+void SetVolume(int32_t volume) {
+  std::lock_guard<std::mutex> hold(gOptionsLock);
+  CopySetting(gSettings.musicVolume, sizeof gSettings.musicVolume, std::to_string(volume).c_str());
+}
+
+std::string Choice() {
+  std::lock_guard<std::mutex> hold(gOptionsLock);
+  return gSettings.musicChoice;
+}
+
+bool ChoiceIsNone(const std::string& choice) { return choice[0] == 'N' || choice[0] == 'O'; }
+bool ChoiceIsRandom(const std::string& choice) { return choice[0] == 'R'; }
 
 void FillMusicList() {
   const std::string start = gShell.startDirectory;
@@ -65,16 +82,17 @@ void PickRandomMusic() {
 }
 
 void StartMusicFromSettings() {
-  if (ChoiceIsNone()) return;
+  const std::string choice = Choice();
+  if (ChoiceIsNone(choice)) return;
   int32_t volume = MusicVolumeNumber();
   if (volume == 0) volume = 1000;
-  if (!ChoiceIsRandom()) {
-    StartMusic(gSettings.musicChoice, true, volume);
+  if (!ChoiceIsRandom(choice)) {
+    StartMusic(choice.c_str(), true, volume);
     return;
   }
   PickRandomMusic();
   // An empty folder has just turned the choice into "None".
-  if (ChoiceIsNone()) return;
+  if (ChoiceIsNone(Choice())) return;
   const std::string piece = CurrentRandomMusic();
   StartMusic(piece.c_str(), false, volume);
 }
@@ -89,7 +107,10 @@ size_t MusicListCount() {
   return gMusicOptions.list.size();
 }
 
-int32_t MusicVolumeNumber() { return std::atoi(gSettings.musicVolume); }
+int32_t MusicVolumeNumber() {
+  std::lock_guard<std::mutex> hold(gOptionsLock);
+  return std::atoi(gSettings.musicVolume);
+}
 
 std::string MusicVolumeName(int32_t volume) {
   switch (volume) {
@@ -107,7 +128,7 @@ std::string MusicVolumeName(int32_t volume) {
 std::string ShowMusicVolume() {
   const std::string name = MusicVolumeName(MusicVolumeNumber());
   if (!name.empty()) return name;
-  CopySetting(gSettings.musicVolume, sizeof gSettings.musicVolume, "1000");
+  SetVolume(1000);
   SetMusicVolume(1000);
   SaveMusicSettings();
   return MusicVolumeName(1000);
@@ -116,15 +137,16 @@ std::string ShowMusicVolume() {
 std::string CycleMusicVolume() {
   const int32_t now = MusicVolumeNumber();
   const int32_t next = now == 1000 ? 600 : now == 600 ? 300 : 1000;
-  CopySetting(gSettings.musicVolume, sizeof gSettings.musicVolume, std::to_string(next).c_str());
+  SetVolume(next);
   SetMusicVolume(next);
   SaveMusicSettings();
   return ShowMusicVolume();
 }
 
 std::string NowPlayingText() {
-  if (ChoiceIsRandom()) return "Random " + CurrentRandomMusic();
-  return std::string("Playing ") + gSettings.musicChoice;
+  const std::string choice = Choice();
+  if (ChoiceIsRandom(choice)) return "Random " + CurrentRandomMusic();
+  return "Playing " + choice;
 }
 
 namespace {
@@ -138,18 +160,18 @@ void RestartFromChoice() {
 }  // namespace
 
 void ChooseNoMusic() {
-  CopySetting(gSettings.musicChoice, sizeof gSettings.musicChoice, "None");
+  SetChoice("None");
   RestartFromChoice();
 }
 
 void ChooseRandomMusic() {
-  CopySetting(gSettings.musicChoice, sizeof gSettings.musicChoice, "Random");
+  SetChoice("Random");
   PickRandomMusic();
   RestartFromChoice();
 }
 
 void ChooseMusicFile(const char* path) {
-  if (path != nullptr && path[0] != '\0') CopySetting(gSettings.musicChoice, sizeof gSettings.musicChoice, path);
+  if (path != nullptr && path[0] != '\0') SetChoice(path);
   RestartFromChoice();
 }
 
