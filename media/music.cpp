@@ -279,6 +279,9 @@ void ResetMusicForTest() {
   std::lock_guard<std::mutex> hold(gMusicLock);
   if (gMusic.stream != 0) midiStreamClose(gMusic.stream);
   CloseHandle(gMusic.bufferReturn);
+  // The generation goes on counting: a next piece scheduled before the reset must stay forgotten.
+  const uint64_t generation = gMusic.generation + 1;
   gMusic = MusicState{};
+  gMusic.generation = generation;
   ResetMidiForTest();
 }

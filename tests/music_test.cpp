@@ -239,6 +239,34 @@ TEST_F(MusicTest, RealStreamThreadsAndTheGameThreadShareThePlayerSafely) {
   EXPECT_EQ(MidiStreamsOpen(), 0u);
 }
 
+// The end of a random piece on real threads: the pause and the next piece run away from the game's thread
+// while it keeps using the player. Real time passes, so this runs only in the ThreadSanitizer build.
+TEST_F(MusicTest, RandomPiecesFollowOneAnotherOnRealThreadsSafely) {
+#ifndef __SANITIZE_THREAD__
+  GTEST_SKIP() << "runs in the ThreadSanitizer build";
+#endif
+  HeadlessMidiUseThreads(true);
+  for (uint8_t key : {40, 70}) {
+    MidiTrackBuilder t;
+    t.Tempo(0, 10000);
+    for (int i = 0; i < 20; ++i) t.NoteOn(0, 0, key, 80).NoteOff(24, 0, key);
+    Write(std::to_string(key) + ".mid", MidiFileBytes(0, 96, {t.End().Bytes()}));
+  }
+  UseSettings("Random", "600");
+  StartMusicFromSettings();
+  bool both = false;
+  for (int i = 0; i < 1000 && !both; ++i) {
+    SetMusicVolume(i % 2 ? 300 : 600);
+    EXPECT_FALSE(NowPlayingText().empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::vector<HeadlessMidiEvent> notes = NoteOns();
+    both = !notes.empty() && Key(notes.back().message) != Key(notes.front().message);
+  }
+  EXPECT_TRUE(both);
+  StopMusic();
+  CloseMusic();
+}
+
 }  // namespace
 
 namespace {
