@@ -373,7 +373,13 @@ uint64_t MidiStreamsNextDueUs() {
 
 void MidiStreamsRun(uint64_t nowUs) {
   if (gDelivering) return;
-  gDelivering = true;
+  // Cleared however the callbacks end: a headless run may stop with an exception from inside one.
+  struct Delivering {
+    Delivering() { gDelivering = true; }
+    ~Delivering() { gDelivering = false; }
+    Delivering(const Delivering&) = delete;
+    Delivering& operator=(const Delivering&) = delete;
+  } delivering;
   std::vector<StreamPtr> streams;
   {
     std::lock_guard<std::mutex> hold(gStreamsLock);
@@ -397,7 +403,6 @@ void MidiStreamsRun(uint64_t nowUs) {
     gLater.erase(due);
     task();
   }
-  gDelivering = false;
 }
 
 size_t MidiStreamsOpen() {
