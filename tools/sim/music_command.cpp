@@ -23,18 +23,18 @@ int Usage() {
   return 2;
 }
 
-// Plays the piece once, or for exactly seconds when given (looping it to fill them); the virtual
-// milliseconds it took.
-uint32_t PlayPiece(const char* file, int32_t volume, uint32_t seconds) {
-  const uint32_t start = timeGetTime();
+// Plays the piece once, or for exactly seconds when given (looping it to fill them). *start is when it began
+// to sound (the player's first stop waits out the idle stream); returns the milliseconds it played.
+uint32_t PlayPiece(const char* file, int32_t volume, uint32_t seconds, uint32_t* start) {
   StartMusic(file, seconds > 0, volume);
+  *start = timeGetTime();
   const uint32_t limit = seconds > 0 ? seconds * 1000 : kLongestPieceMs;
-  while (timeGetTime() - start < limit) {
+  while (timeGetTime() - *start < limit) {
     const MusicStatus s = GetMusicStatus();
     if (!s.running || s.state == kMusicEnding) break;
     HeadlessAdvance(10);
   }
-  const uint32_t played = timeGetTime() - start;
+  const uint32_t played = timeGetTime() - *start;
   StopMusic();
   return played;
 }
@@ -50,11 +50,13 @@ int RunMusic(const std::map<std::string, std::string>& o) {
   // Only this piece: nothing follows it.
   std::strcpy(gSettings.musicChoice, "None");
   OpenMusic();
-  const uint32_t start = timeGetTime();
-  const uint32_t played = PlayPiece(o.at("file").c_str(), volume, static_cast<uint32_t>(seconds));
+  uint32_t start = 0;
+  const uint32_t played = PlayPiece(o.at("file").c_str(), volume, static_cast<uint32_t>(seconds), &start);
   CloseMusic();
   std::vector<TimedMidiMessage> messages;
-  for (const HeadlessMidiEvent& e : HeadlessMidiEvents()) messages.push_back({e.time - start, e.message});
+  for (const HeadlessMidiEvent& e : HeadlessMidiEvents()) {
+    if (e.time >= start) messages.push_back({e.time - start, e.message});
+  }
   size_t notes = 0;
   for (const TimedMidiMessage& m : messages) notes += (m.message & 0xF0) == 0x90 && (m.message >> 16) != 0;
   if (notes == 0) {
