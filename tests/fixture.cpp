@@ -12,6 +12,7 @@
 #include "menus/bestscores.h"
 #include "menus/settings.h"
 #include "platform/system.h"
+#include "round/demo.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
@@ -22,6 +23,7 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetDisplayForTest();
   ResetTextForTest();
   ResetRoundForTest();
+  ResetDemoForTest();
   ResetHoleForTest();
   ResetMotionForTest();
   ResetSpritesForTest();
