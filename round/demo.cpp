@@ -10,7 +10,7 @@
 #include "green/sprites.h"
 #include "green/status.h"
 #include "media/sound.h"
-#include "media/text.h"
+#include "menus/scorecard.h"
 #include "platform/system.h"
 #include "round/putting.h"
 #include "round/round_data.h"
@@ -52,25 +52,11 @@ bool StepPointer() {
   return next.x == r.x && next.y == r.y;
 }
 
-void DrawPlacingFrame() {
-  RedrawGreen();
-  DrawCursorBall();
-  PresentFrame();
-}
-
-void DrawAimingFrame() {
-  RedrawGreen();
-  DrawCursorBall();
-  DrawBall(8, 1);
-  DrawAimLine();
-  PresentFrame();
-}
-
 void PlaceFromScript() {
   while (gRound.playPhase == kPhasePlacing) {
-    DrawPlacingFrame();
+    DrawPlayingFrame();
     if (StepPointer()) {
-      DrawPlacingFrame();
+      DrawPlayingFrame();
       PlaceBall();
       UseRecord();
     }
@@ -79,7 +65,7 @@ void PlaceFromScript() {
 }
 
 void StrikeFromScript() {
-  DrawAimingFrame();
+  DrawPlayingFrame();
   gRound.aimPoint = POINT{RecordAtHand().x, RecordAtHand().y};
   SetPlayPhase(kPhaseStrike);
   PlayEffect(gRound.effects[kEffectHitBall].get(), kPlayOnce);
@@ -102,7 +88,7 @@ void StrikeFromScript() {
 // False when the script and the game's counters part ways.
 bool AimFromScript() {
   while (gRound.playPhase == kPhaseAiming) {
-    DrawAimingFrame();
+    DrawPlayingFrame();
     if (StepPointer()) {
       StrikeFromScript();
     } else {
@@ -121,9 +107,10 @@ bool PlayDemoTurn() {
   gRound.replayAllowed = 0;
   gRound.retryAllowed = 0;
   RedrawGreen();
-  ShowPanel(kTextRaised, 2, gRound.players[gRound.currentPlayer - 1].name, 260, 195, 380, 245);
+  const PlayerRecord& player = gRound.players[gRound.currentPlayer - 1];
+  ShowRoundPanel(2, FieldText(player.name, sizeof player.name).c_str(), kNameRect);
   RedrawGreen();
-  ShowPanel(kTextRaised, 2, "Place ball on the Starting Pad", 160, 190, 480, 250);
+  ShowRoundPanel(2, kPlaceOnPad, kWideRect);
   PlaceFromScript();
   if (!RecordMatches(gRound.strokeCounter)) return false;
   FrameWait(250);

@@ -57,7 +57,7 @@ void ClickWhilePlacing() {
     return;
   }
   RedrawGreen();
-  ShowPanel(kTextRaised, 2, "Place ball on the Starting Pad", 160, 190, 480, 250);
+  ShowRoundPanel(2, kPlaceOnPad, kWideRect);
   FlushMouseMessages();
 }
 

@@ -26,10 +26,6 @@ namespace {
 
 constexpr uint32_t kPlayLooped = 1;
 
-void Panel(uint32_t hold, const char* text, const int32_t (&rect)[4]) {
-  ShowPanel(kTextRaised, hold, text, rect[0], rect[1], rect[2], rect[3]);
-}
-
 Effect* RoundEffect(RoundEffect which) { return gRound.effects[which].get(); }
 
 PlayerRecord& CurrentPlayer() { return gRound.players[gRound.currentPlayer - 1]; }
@@ -122,21 +118,11 @@ void NextPlayer() {
   if (gRound.playerCount > 1) {
     RedrawGreen();
     const std::string name = FieldText(CurrentPlayer().name, sizeof CurrentPlayer().name);
-    Panel(2, name.c_str(), kNameRect);
+    ShowRoundPanel(2, name.c_str(), kNameRect);
   }
   RedrawGreen();
   SetPlayPhase(kPhasePlacing);
   FlushMouseMessages();
-}
-
-void DrawPlayingFrame() {
-  RedrawGreen();
-  DrawCursorBall();
-  if (gRound.playPhase == kPhaseAiming) {
-    DrawBall(8, 1);
-    DrawAimLine();
-  }
-  PresentFrame();
 }
 
 void Strike() {
@@ -172,13 +158,13 @@ void OverLimit() {
   PresentFrame();
   PlayEffect(RoundEffect(kEffectOverPar), kPlayOnce);
   RedrawGreen();
-  Panel(5, "Sorry, you went over stroke limit.", kWideRect);
+  ShowRoundPanel(5, "Sorry, you went over stroke limit.", kWideRect);
   SetPlayPhase(kPhaseHoleOver);
 }
 
 void HoleOverFrame() {
   RedrawGreen();
-  Panel(0, "Hit Button", kNameRect);
+  ShowRoundPanel(0, "Hit Button", kNameRect);
   DrawCursorBall();
   PresentFrame();
 }
@@ -280,6 +266,20 @@ void Step() {
 }
 
 }  // namespace
+
+void ShowRoundPanel(uint32_t hold, const char* text, const int32_t (&rect)[4]) {
+  ShowPanel(kTextRaised, hold, text, rect[0], rect[1], rect[2], rect[3]);
+}
+
+void DrawPlayingFrame() {
+  RedrawGreen();
+  DrawCursorBall();
+  if (gRound.playPhase == kPhaseAiming) {
+    DrawBall(8, 1);
+    DrawAimLine();
+  }
+  PresentFrame();
+}
 
 void PlayTick() {
   if (gRound.pauseFlag != 0) return;
