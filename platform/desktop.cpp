@@ -69,6 +69,7 @@ std::string DesktopFromLine(std::string_view line, std::string_view home) {
       }
       return value.empty() || value.front() != '/' ? "" : WithoutTrailingSlashes(value);
     }
+    if (static_cast<uint8_t>(c) < 0x20) return "";  // no real folder is named so; a NUL would cut the path
     if (c == '\\' && i + 1 < line.size()) {
       const char next = line[i + 1];
       if (next == '\\' || next == '"' || next == '$' || next == '`') c = line[++i];

@@ -43,6 +43,14 @@ TEST(DesktopDir, ReadsTheSessionsSettingLikeTheShellWould) {
   EXPECT_EQ(ParseDesktopDir("", "/h"), "");
 }
 
+TEST(DesktopDir, DamagedFilesGiveNoFolderRatherThanAWrongOne) {
+  using namespace std::string_literals;
+  EXPECT_EQ(ParseDesktopDir("XDG_DESKTOP_DIR=\"/tmp\0/x\"\n"s, "/h"), "");
+  EXPECT_EQ(ParseDesktopDir("XDG_DESKTOP_DIR=\"/a\tb\"\n", "/h"), "");
+  EXPECT_EQ(ParseDesktopDir("XDG_DESKTOP_DIR=\"/ok\"\n\xff\xfe\0garbage\"\n"s, "/h"), "/ok");
+  EXPECT_EQ(ParseDesktopDir(std::string(100000, '"') + "XDG_DESKTOP_DIR=\"" + std::string(100000, 'x'), "/h"), "");
+}
+
 TEST(LauncherText, NamesTheProgramExactlyWhateverItsFolderIsCalled) {
   EXPECT_EQ(QuoteExecArgument("/g/Quillmere Brindlemoor"), "\"/g/Quillmere Brindlemoor\"");
   EXPECT_EQ(QuoteExecArgument("/a\"b`c$d\\e%f"), "\"/a\\\"b\\`c\\$d\\\\e%%f\"");
