@@ -16,7 +16,7 @@
 namespace {
 
 constexpr std::string_view kDesktopKey = "XDG_DESKTOP_DIR";
-constexpr std::streamsize kMaxUserDirsFile = 64 * 1024;  // a real one is well under a kilobyte
+constexpr std::streamsize kMaxUserDirsFile = std::streamsize{64} * 1024;  // a real one is well under a kilobyte
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");

@@ -252,7 +252,8 @@ say "ok: the first run offered the launcher once, and Yes wrote it"
 # ---- Uninstall in a real window ------------------------------------------------------------------------
 
 run_uninstall() {  # run_uninstall LOG: in the background from the game folder; pid in STARTED
-  (cd "$GAME_DIR" && exec "${RUN_LIMIT[@]}" ./Uninstall) >"$1" 2>&1 &
+  # QUILL_DEBUG: should the native box fail, the log says why.
+  (cd "$GAME_DIR" && QUILL_DEBUG=1 exec "${RUN_LIMIT[@]}" ./Uninstall) >"$1" 2>&1 &
   STARTED=$!
 }
 
