@@ -1,12 +1,10 @@
-// A game folder test with its own home folder, so the desktop the game finds is the test's, never the user's.
+// A game folder test that names the paths of the desktop, the launcher and the settings file in its own home.
 #pragma once
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
@@ -16,28 +14,13 @@ class DesktopTest : public GameFolderTest {
  protected:
   void SetUp() override {
     GameFolderTest::SetUp();
-    const char* home = std::getenv("HOME");
-    previousHome_ = home ? std::optional<std::string>(home) : std::nullopt;
     home_ = dir_ / "home";
     desktop_ = home_ / "Desktop";
-    std::filesystem::create_directories(home_);
-    ::setenv("HOME", home_.c_str(), 1);
     settingsFile_ = dir_ / "config" / "Lindqvarn" / "Kormo1.reg";
     launcher_ = desktop_ / "Quillmere Brindlemoor.desktop";
   }
-  void TearDown() override {
-    if (previousHome_) {
-      ::setenv("HOME", previousHome_->c_str(), 1);
-    } else {
-      ::unsetenv("HOME");
-    }
-    GameFolderTest::TearDown();
-  }
   // Points the session's desktop somewhere else, as user-dirs.dirs does.
-  void WriteUserDirs(const std::string& text) {
-    std::filesystem::create_directories(dir_ / "config");
-    std::ofstream(dir_ / "config" / "user-dirs.dirs") << text;
-  }
+  void WriteUserDirs(const std::string& text) { WriteText(dir_ / "config" / "user-dirs.dirs", text); }
   static void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
@@ -53,5 +36,4 @@ class DesktopTest : public GameFolderTest {
   }
 
   std::filesystem::path home_, desktop_, settingsFile_, launcher_;
-  std::optional<std::string> previousHome_;
 };
