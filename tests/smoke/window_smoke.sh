@@ -112,8 +112,10 @@ mkdir -p "$OUT" || fail "cannot make $OUT"
 rm -f "$OUT"/*.png "$OUT"/*.log
 WORK=$(mktemp -d) || fail "cannot make a work folder"
 
-# Xvfb picks a free display number itself and reports it once it accepts connections.
-Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" >"$OUT/xvfb.log" 2>&1 &
+# Xvfb picks a free display number itself and reports it once it accepts connections. -noreset: a server
+# resets when its last client leaves and refuses whoever connects meanwhile, such as Uninstall's second
+# message box right after its first (each box is a client of its own).
+Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset 3>"$WORK/display" >"$OUT/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for ((i = 0; i < 100; i++)); do
   [[ -s $WORK/display ]] && break
