@@ -16,6 +16,8 @@ void BackendShowCursor(bool visible);
 void BackendWarpCursor(int32_t x, int32_t y);
 int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type);
 bool BackendMousePresent();
+// Puts the game window away; the desktop tells the game it lost the foreground.
+void BackendMinimizeWindow();
 
 // Shared input entry points for backends, positions in game coordinates.
 void QueueMouseMove(int32_t x, int32_t y);

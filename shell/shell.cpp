@@ -10,6 +10,8 @@
 #include "menus/bestscores.h"
 #include "menus/settings.h"
 #include "platform/system.h"
+#include "round/putting.h"
+#include "round/round_flow.h"
 #include "shell/display.h"
 
 ShellState gShell;
@@ -58,8 +60,7 @@ LRESULT OnActivateApp(WPARAM wParam) {
 LRESULT OnMouseButton(uint32_t message, LPARAM lParam) {
   const MouseEvent e = MouseEventFromMessage(message, lParam);
   if (gShell.applicationState == kStatePlay) {
-    // The round's putting input takes e here.
-    (void)e;
+    PlayMouse(e.x, e.y, e.code);
   } else if (gShell.applicationState == kStateBestScores) {
     SetApplicationState(kStateTitleMenu);
   }
@@ -114,12 +115,15 @@ void StateTick() {
     case kStateStart:
       SetApplicationState(kStateTitleMenu);
       break;
+    case kStatePlay:
+      PlayTick();
+      break;
     case kStateBestScores:
       DrawBestScores(99);
       PresentFrame();
       break;
-    // The screens below come with their own modules: the title menu (10), the round's PlayTick (20), the
-    // demonstration (30), the About box (50) and the music options (70).
+    // The screens below come with their own modules: the title menu (10), the demonstration (30), the
+    // About box (50) and the music options (70).
     default:
       break;
   }

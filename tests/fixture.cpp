@@ -8,12 +8,13 @@
 #include "green/physics.h"
 #include "green/sprites.h"
 #include "green/status.h"
+#include "media/music.h"
+#include "media/music_options.h"
 #include "media/text.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
 #include "platform/system.h"
-#include "media/music.h"
-#include "media/music_options.h"
+#include "round/demo.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
@@ -24,6 +25,7 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetDisplayForTest();
   ResetTextForTest();
   ResetRoundForTest();
+  ResetDemoForTest();
   ResetHoleForTest();
   ResetMotionForTest();
   ResetSpritesForTest();
@@ -58,10 +60,15 @@ void GameFolderTest::SetUp() {
           ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(dir_);
   WriteBitmapFile(dir_ / "Data" / "Title.bmp", MakeBitmap(640, 480, TitleColor));
-  // The game's settings go to this folder's own config, never to the user's.
+  // The game's settings go to this folder's own config, never to the user's, and its home has no desktop
+  // folder unless a test makes one.
   const char* config = std::getenv("XDG_CONFIG_HOME");
   previousConfig_ = config ? std::optional<std::string>(config) : std::nullopt;
   ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  const char* home = std::getenv("HOME");
+  previousHome_ = home ? std::optional<std::string>(home) : std::nullopt;
+  std::filesystem::create_directories(dir_ / "home");
+  ::setenv("HOME", (dir_ / "home").c_str(), 1);
   SetCurrentDirectoryA(dir_.string());
 }
 
@@ -70,6 +77,11 @@ void GameFolderTest::TearDown() {
     ::setenv("XDG_CONFIG_HOME", previousConfig_->c_str(), 1);
   } else {
     ::unsetenv("XDG_CONFIG_HOME");
+  }
+  if (previousHome_) {
+    ::setenv("HOME", previousHome_->c_str(), 1);
+  } else {
+    ::unsetenv("HOME");
   }
   SetCurrentDirectoryA(previous_.string());
   std::filesystem::remove_all(dir_);

@@ -4,6 +4,7 @@
 #include "platform/backend.h"
 #include "platform/system.h"
 #include "shell/display.h"
+#include "round/round_data.h"
 #include "shell/shell.h"
 #include "tests/fixture.h"
 
@@ -290,7 +291,11 @@ TEST_F(StartupTest, DeactivationOutsidePlayEndsTheProgram) {
 
 TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   uint32_t quietTicks = 0;
-  HeadlessSchedule(CallAt(100, [] { SetApplicationState(kStatePlay); }));
+  // A paused round stands still in play, which is all this needs (the folder has no holes to play).
+  HeadlessSchedule(CallAt(100, [] {
+    gRound.pauseFlag = 1;
+    SetApplicationState(kStatePlay);
+  }));
   HeadlessSchedule(ActivateAt(200, false));
   HeadlessSchedule(CallAt(300, [&] { quietTicks = gShell.activeFlag; }));
   HeadlessSchedule(ActivateAt(400, true));

@@ -166,6 +166,8 @@ void BackendNothingPending() { AdvanceTo(gHeadless.elapsed + gHeadless.config.id
 void BackendShowCursor(bool visible) { gHeadless.cursorVisible = visible; }
 void BackendWarpCursor(int32_t, int32_t) {}
 bool BackendMousePresent() { return gHeadless.config.mousePresent; }
+// Nobody is there to bring the window back: the script's next "activate" does.
+void BackendMinimizeWindow() { QueueActivation(false); }
 
 int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) {
   int32_t answer = (type & 0xF) == MB_YESNO ? IDNO : IDOK;

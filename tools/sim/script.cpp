@@ -2,10 +2,13 @@
 #include "tools/sim/script.h"
 
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <sstream>
 
 #include "platform/win.h"
+#include "round/round_data.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -24,6 +27,27 @@ bool ParseKey(std::string name, uint32_t* key) {
   if (it == kNamed.end()) return false;
   *key = it->second;
   return true;
+}
+
+// Seats the players as the title menu would and starts the round: "-" leaves a slot sitting out.
+void StartScriptedRound(const std::vector<std::string>& names) {
+  for (size_t i = 0; i < kPlayerSlots; ++i) {
+    PlayerRecord& player = gRound.players[i];
+    std::memset(player.name, 0, sizeof player.name);
+    const bool seated = i < names.size() && names[i] != "-";
+    if (seated) std::strncpy(player.name, names[i].c_str(), sizeof player.name - 2);
+    player.playing = seated ? 0 : kSittingOut;
+  }
+  gRound.playerCount = static_cast<int8_t>(names.size());
+  SetApplicationState(kStatePlay);
+}
+
+bool ParseRound(std::istringstream& words, std::vector<std::string>* names) {
+  std::string rest;
+  std::getline(words >> std::ws, rest);
+  std::istringstream fields(rest);
+  for (std::string name; std::getline(fields, name, '|');) names->push_back(name);
+  return !names->empty() && names->size() <= kPlayerSlots;
 }
 
 HeadlessInput Input(uint32_t time, HeadlessInput::Kind kind) {
@@ -89,6 +113,12 @@ bool ParseCommand(const std::string& command, std::istringstream& words, uint32_
   } else if (command == "answer" && words >> word) {
     if (word != "ok" && word != "yes" && word != "no") return false;
     s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : IDOK);
+  } else if (command == "round") {
+    std::vector<std::string> names;
+    if (!ParseRound(words, &names)) return false;
+    HeadlessInput in = Input(time, Kind::Call);
+    in.call = [names] { StartScriptedRound(names); };
+    s->inputs.push_back(in);
   } else if (command == "runon" && words >> x && x >= 0) {
     s->runOn = static_cast<uint32_t>(x);
   } else {
