@@ -1,7 +1,10 @@
 // Small services of the shell that every module uses: the frame timer, the cursor helpers, dropping stale
 // mouse input, and the shared pseudo-random generator.
-#include "platform/system.h"
 #include "shell/shell.h"
+
+#include <atomic>
+
+#include "platform/system.h"
 
 namespace {
 
@@ -46,9 +49,15 @@ void FlushMouseMessages() {
   }
 }
 
-void SeedRandom(uint32_t seed) { gShell.randomState = seed; }
+// The music player may pick its next piece on another thread, so the state is stepped atomically.
+void SeedRandom(uint32_t seed) { std::atomic_ref<uint32_t>(gShell.randomState).store(seed); }
 
 int32_t Random() {
-  gShell.randomState = gShell.randomState * 214013u + 2531011u;
-  return static_cast<int32_t>((gShell.randomState >> 16) & 0x7FFF);
+  std::atomic_ref<uint32_t> state(gShell.randomState);
+  uint32_t old = state.load();
+  uint32_t next = 0;
+  do {
+    next = old * 214013u + 2531011u;
+  } while (!state.compare_exchange_weak(old, next));
+  return static_cast<int32_t>((next >> 16) & 0x7FFF);
 }

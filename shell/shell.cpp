@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "media/music.h"
+#include "media/music_options.h"
 #include "media/picture.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
@@ -43,11 +45,14 @@ LRESULT OnActivateApp(WPARAM wParam) {
   gShell.activeFlag = static_cast<int32_t>(wParam);
   if (!gDisplay.device) return 0;
   if (wParam != 0) {
-    // The music player reopens its stream and restarts from the settings here.
+    OpenMusic();
+    StartMusicFromSettings();
     return 0;
   }
   if (gShell.applicationState == kStatePlay) {
-    // During play the round freezes where it stands; the music player stops and closes here.
+    // During play the round freezes where it stands, and the music is silenced until the game is back.
+    StopMusic();
+    CloseMusic();
     return 0;
   }
   gShell.quitFlag = 1;
@@ -90,7 +95,8 @@ int32_t InitApplication(HWND window) {
   }
   PaintTitlePicture();
   LoadSettings();
-  // The music player opens its stream and starts the background music from the settings here.
+  OpenMusic();
+  StartMusicFromSettings();
   return 1;
 }
 

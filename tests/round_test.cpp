@@ -28,6 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Start-up takes two seconds: the music player's first stop waits out its idle stream.
+constexpr uint32_t kStartUp = 2100;
+
 // A play script written as the clock goes: each line some milliseconds after the one before.
 class Script {
  public:
@@ -191,7 +194,7 @@ struct TurnWatcher {
 
 TEST_F(RoundTest, OnePlayerPlaysEveryHoleFromNewRoundToEndOfRound) {
   Script s;
-  s.At(100, "round Ann");
+  s.At(kStartUp, "round Ann");
   for (int32_t hole = 1; hole <= 18; ++hole) {
     PlayHole(s, hole);
     s.Continue();
@@ -241,7 +244,7 @@ TEST_F(RoundTest, ASlotThatSitsOutIsPassedOverOnEveryHole) {
   TurnWatcher turns;
   turns.Install();
   Script s;
-  s.At(100, "round Ann|-|Cid");
+  s.At(kStartUp, "round Ann|-|Cid");
   for (int32_t player = 0; player < 2; ++player) {
     s.Wait(1200);  // each turn opens with the player's name for a second
     s.Place(1).Stroke(165, 220).Continue();
@@ -261,7 +264,7 @@ TEST_F(RoundTest, ASlotThatSitsOutIsPassedOverOnEveryHole) {
 
 TEST_F(RoundTest, TheFifthFailedStrokeOnAParTwoHoleGoesOverTheLimit) {
   Script s;
-  s.At(100, "round Ann").Place(1).Dab(4, 1);
+  s.At(kStartUp, "round Ann").Place(1).Dab(4, 1);
   const uint32_t beforeFifth = s.Now() + 100;
   s.Dab(1, 1);
   const uint32_t duringPanel = s.Now() + 1500;
@@ -287,7 +290,7 @@ TEST_F(RoundTest, TheFifthFailedStrokeOnAParTwoHoleGoesOverTheLimit) {
 
 TEST_F(RoundTest, AHoleInOneAllowsReplayAndRetryAndAReplayScoresTheSameCount) {
   Script s;
-  s.At(100, "round Ann").Place(1).Stroke(165, 220);
+  s.At(kStartUp, "round Ann").Place(1).Stroke(165, 220);
   int32_t replay = -1;
   int32_t retry = -1;
   CallAt(s.Now(), [&] {
@@ -309,7 +312,7 @@ TEST_F(RoundTest, AHoleInOneAllowsReplayAndRetryAndAReplayScoresTheSameCount) {
 
 TEST_F(RoundTest, ReplayOfAHoledSecondStrokeScoresTwoAgain) {
   Script s;
-  s.At(100, "round Ann").Place(1).Dab(1, 1).Stroke(165, 220).Click(400, 460);
+  s.At(kStartUp, "round Ann").Place(1).Dab(1, 1).Stroke(165, 220).Click(400, 460);
   s.Wait(15000);
   int8_t firstScore = 0;
   HeadlessOnTrace([&](const HeadlessTrace& t) {
@@ -323,7 +326,7 @@ TEST_F(RoundTest, ReplayOfAHoledSecondStrokeScoresTwoAgain) {
 
 TEST_F(RoundTest, RetryAfterWaterTakesBackThePenaltyAndRetryFromStrokeOnePlacesAgain) {
   Script s;
-  s.At(100, "round Ann").OverLimit(1).Continue().OverLimit(2).Continue();
+  s.At(kStartUp, "round Ann").OverLimit(1).Continue().OverLimit(2).Continue();
   s.Place(3).Stroke(180, 198);  // into the pond: a penalty stroke
   int8_t afterWater = 0;
   CallAt(s.Now(), [&] { afterWater = gRound.strokeCounter; });
@@ -355,7 +358,7 @@ TEST_F(RoundTest, RetryAfterWaterTakesBackThePenaltyAndRetryFromStrokeOnePlacesA
 
 TEST_F(RoundTest, JumpingAheadLeavesSkippedHolesUnscoredAndTheRoundOutOfTheBestScores) {
   Script s;
-  s.At(100, "round Ann").Place(1);
+  s.At(kStartUp, "round Ann").Place(1);
   CallAt(s.Now() + 100, [] { JumpToHole(4); });
   s.Wait(300);
   for (int32_t hole = 5; hole <= 18; ++hole) {
@@ -375,7 +378,7 @@ TEST_F(RoundTest, JumpingAheadLeavesSkippedHolesUnscoredAndTheRoundOutOfTheBestS
 
 TEST_F(RoundTest, EscapeDuringARollTakesEffectOnceTheBallStops) {
   Script s;
-  s.At(100, "round Ann").Place(1).Move(165, 220).Click(165, 220, 100);
+  s.At(kStartUp, "round Ann").Place(1).Move(165, 220).Click(165, 220, 100);
   s.At(500, "key Escape");
   BallState restBall{};
   HeadlessOnTrace([&](const HeadlessTrace& t) {
