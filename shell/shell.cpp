@@ -8,8 +8,11 @@
 
 #include "media/picture.h"
 #include "menus/bestscores.h"
+#include "menus/dialogs.h"
 #include "menus/settings.h"
+#include "menus/title_menu.h"
 #include "platform/system.h"
+#include "round/demo.h"
 #include "shell/display.h"
 
 ShellState gShell;
@@ -21,6 +24,23 @@ constexpr const char* kProductName = "Quillmere Brindlemoor";
 constexpr const char* kTitlePicture = "Data\\Title.bmp";
 
 void PaintTitlePicture() { CopyBitmapToSurface(gDisplay.primary, kTitlePicture); }
+
+void PauseOneSecond() {
+  FrameWait(0);
+  FrameWait(500);
+  FrameWait(0);
+  FrameWait(500);
+}
+
+// A modal dialog over the title picture, with the system cursor shown while it is up.
+template <typename Run>
+auto OverTitlePicture(Run run) {
+  ShowMouseCursor();
+  PaintTitlePicture();
+  const auto result = run();
+  HideMouseCursor();
+  return result;
+}
 
 int32_t RunMessageLoop() {
   MSG msg;
@@ -114,12 +134,42 @@ void StateTick() {
     case kStateStart:
       SetApplicationState(kStateTitleMenu);
       break;
+    case kStateTitleMenu:
+      if (OverTitlePicture(RunTitleMenu) == 0) {
+        // Quitting closes the window here, once; the check below must not send a second close.
+        gShell.quitFlag = 1;
+        SetApplicationState(kStateQuitting);
+        SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
+        return;
+      }
+      break;
+    case kStateDemo: {
+      const int32_t hole = OverTitlePicture(SelectHoleDialog);
+      if (hole >= 1 && hole <= 18) RunDemoHole(hole);
+      PaintTitlePicture();
+      PauseOneSecond();
+      SetApplicationState(kStateTitleMenu);
+      break;
+    }
+    case kStateAbout:
+      OverTitlePicture(RunAboutBox);
+      PaintTitlePicture();
+      PauseOneSecond();
+      SetApplicationState(kStateTitleMenu);
+      break;
+    case kStateMusicOptions:
+      OverTitlePicture([] {
+        RunMusicOptions();
+        return 0;
+      });
+      PaintTitlePicture();
+      SetApplicationState(kStateTitleMenu);
+      break;
     case kStateBestScores:
       DrawBestScores(99);
       PresentFrame();
       break;
-    // The screens below come with their own modules: the title menu (10), the round's PlayTick (20), the
-    // demonstration (30), the About box (50) and the music options (70).
+    // The round's PlayTick (20) comes with the round.
     default:
       break;
   }

@@ -11,6 +11,8 @@
 #include "media/text.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
+#include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/system.h"
 #include "round/round_data.h"
 #include "shell/display.h"
@@ -28,6 +30,19 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetStatusForTest();
   ResetBestScoresForTest();
   ResetSettingsForTest();
+}
+
+HeadlessInput ClickControlAt(uint32_t time, int32_t id) {
+  HeadlessInput in;
+  in.time = time;
+  in.kind = HeadlessInput::Kind::Call;
+  in.call = [id] {
+    POINT p;
+    if (!DialogControlCentre(id, &p)) return;
+    QueueMouseButton(false, true, p.x, p.y);
+    QueueMouseButton(false, false, p.x, p.y);
+  };
+  return in;
 }
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {

@@ -235,7 +235,8 @@ TEST_F(StartupTest, MissingOrSmallTitlePictureStopsTheStart) {
 TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
   HeadlessSchedule(At(1000, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu}));
+  // Closing the window takes the title menu with it, whose quit result leaves the quitting state behind.
+  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
   EXPECT_TRUE(HeadlessMessageBoxes().empty());
   EXPECT_FALSE(HeadlessCursorVisible());
   EXPECT_TRUE(HeadlessAudioOpen());
@@ -258,11 +259,11 @@ TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
 TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
   const Surface* screen = nullptr;
   std::vector<uint16_t> title, scores;
-  HeadlessSchedule(CallAt(100, [&] {
+  HeadlessSchedule(CallAt(99, [&] {
     screen = HeadlessScreen();
     title = screen->pixels;
-    SetApplicationState(kStateBestScores);
   }));
+  HeadlessSchedule(ClickControlAt(100, 1017));  // the title menu's "Show Best Scores"
   HeadlessSchedule(CallAt(200, [&] { scores = screen->pixels; }));
   HeadlessInput release = At(300, HeadlessInput::Kind::Button);
   release.right = true;
@@ -270,7 +271,8 @@ TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
   HeadlessSchedule(At(400, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_NE(scores, title);  // every tick draws the table and presents it
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu}));
+  EXPECT_EQ(StatesSeen(),
+            (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
 }
 
 TEST_F(StartupTest, WithoutSoundTheGameStillStarts) {
@@ -290,9 +292,9 @@ TEST_F(StartupTest, DeactivationOutsidePlayEndsTheProgram) {
 
 TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   uint32_t quietTicks = 0;
-  HeadlessSchedule(CallAt(100, [] { SetApplicationState(kStatePlay); }));
-  HeadlessSchedule(ActivateAt(200, false));
-  HeadlessSchedule(CallAt(300, [&] { quietTicks = gShell.activeFlag; }));
+  HeadlessSchedule(ClickControlAt(250, 1));  // the title menu's start button, once slot 1 is ticked
+  HeadlessSchedule(ActivateAt(300, false));
+  HeadlessSchedule(CallAt(350, [&] { quietTicks = gShell.activeFlag; }));
   HeadlessSchedule(ActivateAt(400, true));
   HeadlessSchedule(CallAt(500, [] { SetApplicationState(kStateBestScores); }));
   HeadlessInput click = At(600, HeadlessInput::Kind::Button);
@@ -305,11 +307,13 @@ TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   HeadlessSchedule(At(800, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(quietTicks, 0u);
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu}));
+  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu,
+                                                 kStateQuitting}));
 }
 
 TEST_F(StartupTest, EscapeActsOnReleaseOnly) {
   bool afterPress = true;
+  HeadlessSchedule(ClickControlAt(50, 1017));  // out of the title menu, where Esc is the dialog's
   HeadlessInput key = At(100, HeadlessInput::Kind::Key);
   key.key = VK_ESCAPE;
   key.down = true;

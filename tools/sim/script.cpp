@@ -5,6 +5,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/win.h"
 
 namespace {
@@ -49,6 +51,19 @@ void AddKey(PlayScript* s, uint32_t time, uint32_t key, bool down) {
   s->inputs.push_back(in);
 }
 
+// A click in the middle of a control of whatever dialog is up when the time comes: real mouse input, so a
+// disabled control or a missing dialog simply takes no notice.
+void AddControlClick(PlayScript* s, uint32_t time, int32_t id) {
+  HeadlessInput in = Input(time, HeadlessInput::Kind::Call);
+  in.call = [id] {
+    POINT p;
+    if (!DialogControlCentre(id, &p)) return;
+    QueueMouseButton(false, true, p.x, p.y);
+    QueueMouseButton(false, false, p.x, p.y);
+  };
+  s->inputs.push_back(in);
+}
+
 // One command at a time; false when its words do not fit.
 bool ParseCommand(const std::string& command, std::istringstream& words, uint32_t time, PlayScript* s) {
   using Kind = HeadlessInput::Kind;
@@ -86,9 +101,11 @@ bool ParseCommand(const std::string& command, std::istringstream& words, uint32_
     HeadlessInput in = Input(time, Kind::Screenshot);
     in.path = word;
     s->inputs.push_back(in);
+  } else if (command == "control" && words >> x) {
+    AddControlClick(s, time, x);
   } else if (command == "answer" && words >> word) {
-    if (word != "ok" && word != "yes" && word != "no") return false;
-    s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : IDOK);
+    if (word != "ok" && word != "yes" && word != "no" && word != "wait") return false;
+    s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : word == "ok" ? IDOK : 0);
   } else if (command == "runon" && words >> x && x >= 0) {
     s->runOn = static_cast<uint32_t>(x);
   } else {
