@@ -199,6 +199,10 @@ void PressOpen(HWND dialog) {
   const LRESULT row = SendDlgItemMessageA(dialog, kIdList, LB_GETCURSEL, 0, 0);
   if (name.empty() && row >= 0 && static_cast<size_t>(row) < gFiles.entries.size()) name = gFiles.entries[static_cast<size_t>(row)].name;
   if (name.empty()) return;
+  // Names are matched without regard to case, as on the file system the game was made for.
+  for (const Entry& e : gFiles.entries) {
+    if (Lower(e.name) == Lower(name)) name = e.name;
+  }
   const std::filesystem::path target = std::filesystem::path(name).is_absolute() ? std::filesystem::path(name) : gFiles.folder / name;
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) {

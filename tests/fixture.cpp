@@ -11,6 +11,7 @@
 #include "media/text.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
+#include "menus/title_menu.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "platform/system.h"
@@ -30,6 +31,7 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetStatusForTest();
   ResetBestScoresForTest();
   ResetSettingsForTest();
+  ResetTitleMenuForTest();
 }
 
 HeadlessInput ClickControlAt(uint32_t time, int32_t id) {
