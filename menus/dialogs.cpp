@@ -96,11 +96,16 @@ const DialogTemplate* FindDialogResource(int32_t resource) {
   static const DialogTemplate kAbout = AboutTemplate();
   static const DialogTemplate kMusicOptions = MusicOptionsTemplate();
   switch (resource) {
-    case kDialogTitleMenu: return &kTitleMenu;
-    case kDialogHoleSelect: return &kHoleSelect;
-    case kDialogAbout: return &kAbout;
-    case kDialogMusicOptions: return &kMusicOptions;
-    default: return nullptr;
+    case kDialogTitleMenu:
+      return &kTitleMenu;
+    case kDialogHoleSelect:
+      return &kHoleSelect;
+    case kDialogAbout:
+      return &kAbout;
+    case kDialogMusicOptions:
+      return &kMusicOptions;
+    default:
+      return nullptr;
   }
 }
 
@@ -162,7 +167,9 @@ int32_t SelectHoleDialog() {
   return static_cast<int32_t>(DialogBoxParamA(kDialogHoleSelect, gShell.mainWindow, HoleSelectProc, 0));
 }
 
-int32_t RunAboutBox() { return static_cast<int32_t>(DialogBoxParamA(kDialogAbout, gShell.mainWindow, AboutBoxProc, 0)); }
+int32_t RunAboutBox() {
+  return static_cast<int32_t>(DialogBoxParamA(kDialogAbout, gShell.mainWindow, AboutBoxProc, 0));
+}
 
 // The music options dialog (resource 118) opens here once the music player is in; until then the shell
 // goes straight back to the title menu.

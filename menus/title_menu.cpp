@@ -125,17 +125,29 @@ void AskClearBestScores(HWND dialog) {
 
 void OnCommand(HWND dialog, int32_t id) {
   switch (id) {
-    case kStartButton: StartRound(dialog); break;
-    case IDCANCEL: Close(dialog, 0, 0); break;
+    case kStartButton:
+      StartRound(dialog);
+      break;
+    case IDCANCEL:
+      Close(dialog, 0, 0);
+      break;
     case kDemoButton:
       Slot(1).playing = 0;
       Slot(2).playing = 0;
       Close(dialog, 1, kStateDemo);
       break;
-    case kBestScoresButton: Close(dialog, 1, kStateBestScores); break;
-    case kClearButton: AskClearBestScores(dialog); break;
-    case kMusicButton: Close(dialog, 1, kStateMusicOptions); break;
-    case kAboutButton: Close(dialog, 1, kStateAbout); break;
+    case kBestScoresButton:
+      Close(dialog, 1, kStateBestScores);
+      break;
+    case kClearButton:
+      AskClearBestScores(dialog);
+      break;
+    case kMusicButton:
+      Close(dialog, 1, kStateMusicOptions);
+      break;
+    case kAboutButton:
+      Close(dialog, 1, kStateAbout);
+      break;
     default:
       if (id >= kFirstCheck && id <= kLastCheck && id % 2 == 0) SlotTicked(dialog, (id - 998) / 2);
       break;

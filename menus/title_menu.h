@@ -7,9 +7,9 @@
 #include "platform/win.h"
 
 constexpr int32_t kMarqueeTexts = 3;
-constexpr int32_t kMarqueeStride = 200;     // bytes from one text to the next
-constexpr int32_t kMarqueeLength = 77;      // every text, padded with spaces
-constexpr int32_t kMarqueeWindow = 20;      // characters shown at once
+constexpr int32_t kMarqueeStride = 200;                                    // bytes from one text to the next
+constexpr int32_t kMarqueeLength = 77;                                     // every text, padded with spaces
+constexpr int32_t kMarqueeWindow = 20;                                     // characters shown at once
 constexpr int32_t kMarqueeLastPosition = kMarqueeLength - kMarqueeWindow;  // 57
 constexpr uint32_t kMarqueeMs = 200;
 constexpr int32_t kNameLength = 14;

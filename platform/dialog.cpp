@@ -128,13 +128,26 @@ void ListSelect(Control* c, int32_t row) {
 bool EditKey(Dialog* d, Control* c, uint32_t key) {
   EditState& e = c->edit;
   switch (key) {
-    case VK_LEFT: EditMoveCaret(&e, e.caret > 0 ? e.caret - 1 : 0, d->shift); break;
-    case VK_RIGHT: EditMoveCaret(&e, e.caret + 1, d->shift); break;
-    case VK_HOME: EditMoveCaret(&e, 0, d->shift); break;
-    case VK_END: EditMoveCaret(&e, e.text.size(), d->shift); break;
-    case VK_DELETE: EditDelete(&e); break;
-    case VK_BACK: EditBackspace(&e); break;
-    default: return false;
+    case VK_LEFT:
+      EditMoveCaret(&e, e.caret > 0 ? e.caret - 1 : 0, d->shift);
+      break;
+    case VK_RIGHT:
+      EditMoveCaret(&e, e.caret + 1, d->shift);
+      break;
+    case VK_HOME:
+      EditMoveCaret(&e, 0, d->shift);
+      break;
+    case VK_END:
+      EditMoveCaret(&e, e.text.size(), d->shift);
+      break;
+    case VK_DELETE:
+      EditDelete(&e);
+      break;
+    case VK_BACK:
+      EditBackspace(&e);
+      break;
+    default:
+      return false;
   }
   EditScrollToCaret(c);
   RestartCaret(d);
@@ -144,11 +157,20 @@ bool EditKey(Dialog* d, Control* c, uint32_t key) {
 bool ListKey(Dialog* d, Control* c, uint32_t key) {
   const int32_t last = static_cast<int32_t>(c->items.size()) - 1;
   switch (key) {
-    case VK_UP: ListSelect(c, c->current - 1); break;
-    case VK_DOWN: ListSelect(c, c->current + 1); break;
-    case VK_HOME: ListSelect(c, 0); break;
-    case VK_END: ListSelect(c, last); break;
-    default: return false;
+    case VK_UP:
+      ListSelect(c, c->current - 1);
+      break;
+    case VK_DOWN:
+      ListSelect(c, c->current + 1);
+      break;
+    case VK_HOME:
+      ListSelect(c, 0);
+      break;
+    case VK_END:
+      ListSelect(c, last);
+      break;
+    default:
+      return false;
   }
   d->dirty = true;
   SendCommand(d, c->id, LBN_SELCHANGE, c->handle);
@@ -293,16 +315,32 @@ LRESULT DialogWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lP
   Dialog* d = FindDialog(window);
   if (!d || d->ended) return 0;
   switch (message) {
-    case WM_MOUSEMOVE: OnMouseMove(d, lParam); return 0;
-    case WM_LBUTTONDOWN: OnMouseDown(d, lParam, false); return 0;
-    case WM_LBUTTONDBLCLK: OnMouseDown(d, lParam, true); return 0;
-    case WM_LBUTTONUP: OnMouseUp(d, lParam); return 0;
-    case WM_KEYDOWN: OnKeyDown(d, static_cast<uint32_t>(wParam)); return 0;
-    case WM_KEYUP: OnKeyUp(d, static_cast<uint32_t>(wParam)); return 0;
-    case WM_CHAR: OnChar(d, static_cast<uint8_t>(wParam)); return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(d, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnMouseDown(d, lParam, false);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      OnMouseDown(d, lParam, true);
+      return 0;
+    case WM_LBUTTONUP:
+      OnMouseUp(d, lParam);
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(d, static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_KEYUP:
+      OnKeyUp(d, static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_CHAR:
+      OnChar(d, static_cast<uint8_t>(wParam));
+      return 0;
     case WM_DESTROY:
-    case WM_ACTIVATEAPP: return 0;
-    default: return d->proc(window, message, wParam, lParam);
+    case WM_ACTIVATEAPP:
+      return 0;
+    default:
+      return d->proc(window, message, wParam, lParam);
   }
 }
 
@@ -351,7 +389,8 @@ void FireTimers(Dialog* d) {
   }
   for (uintptr_t id : due) {
     if (d->ended) return;
-    const bool stillSet = std::any_of(d->timers.begin(), d->timers.end(), [id](const DialogTimer& t) { return t.id == id; });
+    const bool stillSet =
+        std::any_of(d->timers.begin(), d->timers.end(), [id](const DialogTimer& t) { return t.id == id; });
     if (stillSet) d->proc(d->handle, WM_TIMER, id, 0);
   }
 }
@@ -399,13 +438,16 @@ LRESULT ListMessage(Control* c, uint32_t message, WPARAM wParam, LPARAM lParam) 
       }
       ListSelect(c, index);
       return index;
-    case LB_GETCURSEL: return c->current;
-    case LB_GETCOUNT: return count;
+    case LB_GETCURSEL:
+      return c->current;
+    case LB_GETCOUNT:
+      return count;
     case LB_GETTEXT:
       if (index < 0 || index >= count || lParam == 0) return LB_ERR;
       std::strcpy(reinterpret_cast<char*>(lParam), c->items[static_cast<size_t>(index)].c_str());
       return static_cast<LRESULT>(c->items[static_cast<size_t>(index)].size());
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -630,12 +672,18 @@ LRESULT SendDlgItemMessageA(HWND dialog, int32_t id, uint32_t message, WPARAM wP
       EditScrollToCaret(c);
       return 0;
     case EM_GETSEL:
-      return static_cast<LRESULT>(MAKELPARAM(static_cast<int32_t>(EditSelStart(c->edit)),
-                                             static_cast<int32_t>(EditSelEnd(c->edit))));
-    case BM_GETCHECK: return c->check;
-    case BM_SETCHECK: c->check = static_cast<uint32_t>(wParam); return 0;
-    case BM_CLICK: Click(d, c); return 0;
-    default: return ListMessage(c, message, wParam, lParam);
+      return static_cast<LRESULT>(
+          MAKELPARAM(static_cast<int32_t>(EditSelStart(c->edit)), static_cast<int32_t>(EditSelEnd(c->edit))));
+    case BM_GETCHECK:
+      return c->check;
+    case BM_SETCHECK:
+      c->check = static_cast<uint32_t>(wParam);
+      return 0;
+    case BM_CLICK:
+      Click(d, c);
+      return 0;
+    default:
+      return ListMessage(c, message, wParam, lParam);
   }
 }
 

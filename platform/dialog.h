@@ -67,9 +67,9 @@ struct ControlTemplate {
 };
 
 struct DialogTemplate {
-  int16_t cx, cy;        // client size in dialog units
+  int16_t cx, cy;  // client size in dialog units
   uint32_t style;
-  const char* caption;   // null: no caption bar
+  const char* caption;                    // null: no caption bar
   std::vector<ControlTemplate> controls;  // also the Tab order
 };
 

@@ -55,24 +55,32 @@ DialogTemplate MessageBoxTemplate(const char* text, const char* caption, uint32_
   const int32_t textW = PixelsToUnitsX(textSize.cx) + 2, textH = std::max<int32_t>(PixelsToUnitsY(textSize.cy), 8);
   const int32_t buttons = IsYesNo(type) ? 2 : 1;
   const int32_t rowW = buttons * kButtonWidth + (buttons - 1) * kButtonGap;
-  const int32_t width = std::max({iconX + textW + 2 * kMargin, rowW + 2 * kMargin, PixelsToUnitsX(captionSize.cx) + 24, 90});
+  const int32_t width =
+      std::max({iconX + textW + 2 * kMargin, rowW + 2 * kMargin, PixelsToUnitsX(captionSize.cx) + 24, 90});
   const int32_t contentH = std::max(textH, icon ? kIconUnitsY : 0);
   const int32_t buttonsY = kMargin + contentH + kMargin;
 
-  DialogTemplate t{static_cast<int16_t>(width), static_cast<int16_t>(buttonsY + kButtonHeight + kMargin),
-                   kDlgModalFrame | kDlgCentre, caption, {}};
+  DialogTemplate t{static_cast<int16_t>(width),
+                   static_cast<int16_t>(buttonsY + kButtonHeight + kMargin),
+                   kDlgModalFrame | kDlgCentre,
+                   caption,
+                   {}};
   const auto s16 = [](int32_t v) { return static_cast<int16_t>(v); };
   int32_t x = (width - rowW) / 2;
   if (IsYesNo(type)) {
-    t.controls.push_back({ControlKind::DefPushButton, IDYES, "&Yes", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
+    t.controls.push_back(
+        {ControlKind::DefPushButton, IDYES, "&Yes", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
     x += kButtonWidth + kButtonGap;
-    t.controls.push_back({ControlKind::PushButton, IDNO, "&No", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
+    t.controls.push_back(
+        {ControlKind::PushButton, IDNO, "&No", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
   } else {
-    t.controls.push_back({ControlKind::DefPushButton, IDOK, "OK", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
+    t.controls.push_back(
+        {ControlKind::DefPushButton, IDOK, "OK", s16(x), s16(buttonsY), kButtonWidth, kButtonHeight, kCtlTabStop});
   }
   // Text beside a taller icon sits level with the icon's middle.
   const int32_t textY = kMargin + (contentH - textH) / 2;
-  t.controls.push_back({ControlKind::Static, -1, text, s16(kMargin + iconX), s16(textY), s16(textW), s16(textH + 1), 0});
+  t.controls.push_back(
+      {ControlKind::Static, -1, text, s16(kMargin + iconX), s16(textY), s16(textW), s16(textH + 1), 0});
   if (icon) t.controls.push_back({ControlKind::Icon, static_cast<int32_t>(icon), "", kMargin, kMargin, 21, 20, 0});
   return t;
 }
@@ -159,7 +167,8 @@ void ListFolder(HWND dialog) {
   std::sort(folders.begin(), folders.end(), byName);
   std::sort(files.begin(), files.end(), byName);
   gFiles.entries.clear();
-  if (gFiles.folder.has_parent_path() && gFiles.folder != gFiles.folder.root_path()) gFiles.entries.push_back({"..", true});
+  if (gFiles.folder.has_parent_path() && gFiles.folder != gFiles.folder.root_path())
+    gFiles.entries.push_back({"..", true});
   gFiles.entries.insert(gFiles.entries.end(), folders.begin(), folders.end());
   gFiles.entries.insert(gFiles.entries.end(), files.begin(), files.end());
   SendDlgItemMessageA(dialog, kIdList, LB_RESETCONTENT, 0, 0);
@@ -197,13 +206,15 @@ void PressOpen(HWND dialog) {
   GetDlgItemTextA(dialog, kIdFileName, typed, sizeof typed);
   std::string name = typed;
   const LRESULT row = SendDlgItemMessageA(dialog, kIdList, LB_GETCURSEL, 0, 0);
-  if (name.empty() && row >= 0 && static_cast<size_t>(row) < gFiles.entries.size()) name = gFiles.entries[static_cast<size_t>(row)].name;
+  if (name.empty() && row >= 0 && static_cast<size_t>(row) < gFiles.entries.size())
+    name = gFiles.entries[static_cast<size_t>(row)].name;
   if (name.empty()) return;
   // Names are matched without regard to case, as on the file system the game was made for.
   for (const Entry& e : gFiles.entries) {
     if (Lower(e.name) == Lower(name)) name = e.name;
   }
-  const std::filesystem::path target = std::filesystem::path(name).is_absolute() ? std::filesystem::path(name) : gFiles.folder / name;
+  const std::filesystem::path target =
+      std::filesystem::path(name).is_absolute() ? std::filesystem::path(name) : gFiles.folder / name;
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) {
     EnterFolder(dialog, target);
@@ -211,7 +222,8 @@ void PressOpen(HWND dialog) {
     Accept(dialog, target);
   } else {
     const std::string text = name + "\nFile not found.\nPlease verify the correct file name was given.";
-    MessageBoxA(dialog, text.c_str(), gFiles.ofn->lpstrTitle ? gFiles.ofn->lpstrTitle : "Open", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(dialog, text.c_str(), gFiles.ofn->lpstrTitle ? gFiles.ofn->lpstrTitle : "Open",
+                MB_OK | MB_ICONEXCLAMATION);
   }
 }
 
@@ -240,15 +252,23 @@ intptr_t FileDialogProc(HWND dialog, uint32_t message, WPARAM wParam, LPARAM lPa
     SetDlgItemTextA(dialog, kIdFileName, initial.c_str());
     SendDlgItemMessageA(dialog, kIdFileName, EM_SETSEL, 0, -1);
     SetFocus(GetDlgItem(dialog, kIdFileName));
-    if ((ofn->Flags & OFN_ENABLEHOOK) && ofn->lpfnHook) ofn->lpfnHook(dialog, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(ofn));
+    if ((ofn->Flags & OFN_ENABLEHOOK) && ofn->lpfnHook)
+      ofn->lpfnHook(dialog, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(ofn));
     return 0;
   }
   if (message != WM_COMMAND) return 0;
   switch (LOWORD(wParam)) {
-    case IDOK: PressOpen(dialog); break;
-    case IDCANCEL: EndDialog(dialog, 0); break;
-    case kIdList: OnListNotify(dialog, HIWORD(wParam)); break;
-    default: break;
+    case IDOK:
+      PressOpen(dialog);
+      break;
+    case IDCANCEL:
+      EndDialog(dialog, 0);
+      break;
+    case kIdList:
+      OnListNotify(dialog, HIWORD(wParam));
+      break;
+    default:
+      break;
   }
   return 1;
 }

@@ -156,7 +156,9 @@ void DrawEdit(DC* dc, const Dialog& d, const Control& c, RECT r, const RECT& cli
     if (selected) Fill(dc, cell, kHighlight);
     RECT glyph{x, y, clip.right, y + lineHeight};
     Text(dc, std::string(1, e.text[i]), glyph, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX,
-         !c.enabled ? kShadow : selected ? kLight : kDark);
+         !c.enabled ? kShadow
+         : selected ? kLight
+                    : kDark);
     x += w;
   }
   if (focused && d.caretOn && e.caret >= e.scroll) {
@@ -277,12 +279,24 @@ void DrawControl(DC* dc, const Dialog& d, const Control& c, const RECT& client) 
   const RECT r = ToScreen(client, c.rect);
   switch (c.kind) {
     case ControlKind::PushButton:
-    case ControlKind::DefPushButton: DrawPushButton(dc, d, c, r); break;
-    case ControlKind::CheckBox: DrawCheckBox(dc, d, c, r); break;
-    case ControlKind::Edit: DrawEdit(dc, d, c, r, client); break;
-    case ControlKind::Static: DrawStatic(dc, c, r); break;
-    case ControlKind::ListBox: DrawList(dc, d, c, r); break;
-    case ControlKind::Icon: DrawIcon(dc, c, r); break;
+    case ControlKind::DefPushButton:
+      DrawPushButton(dc, d, c, r);
+      break;
+    case ControlKind::CheckBox:
+      DrawCheckBox(dc, d, c, r);
+      break;
+    case ControlKind::Edit:
+      DrawEdit(dc, d, c, r, client);
+      break;
+    case ControlKind::Static:
+      DrawStatic(dc, c, r);
+      break;
+    case ControlKind::ListBox:
+      DrawList(dc, d, c, r);
+      break;
+    case ControlKind::Icon:
+      DrawIcon(dc, c, r);
+      break;
   }
 }
 

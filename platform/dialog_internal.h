@@ -41,8 +41,8 @@ struct Control {
   RECT rect{};  // client coordinates of its dialog, in pixels
   bool enabled = true;
   uint32_t check = BST_UNCHECKED;
-  bool pressed = false;  // held down by the mouse or the space bar and still under it
-  EditState edit;        // the caption of buttons and statics lives in edit.text as well
+  bool pressed = false;            // held down by the mouse or the space bar and still under it
+  EditState edit;                  // the caption of buttons and statics lives in edit.text as well
   std::vector<std::string> items;  // list box
   int32_t current = -1;            // list box selection
   int32_t top = 0;                 // list box's first row shown
@@ -85,7 +85,7 @@ constexpr int32_t kClientEdge = 2;
 constexpr int32_t kCaptionHeight = 18;
 constexpr uint32_t kCaretBlinkMs = 530;
 
-int32_t DialogInset(const Dialog& d);  // frame plus client edge on each side
+int32_t DialogInset(const Dialog& d);    // frame plus client edge on each side
 RECT DialogClientRect(const Dialog& d);  // screen coordinates
 RECT CaptionCloseBox(const Dialog& d);   // screen coordinates
 

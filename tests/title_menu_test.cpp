@@ -73,7 +73,9 @@ std::string Text(int32_t id) {
   return buffer;
 }
 
-std::string Name(int32_t slot) { return std::string(gRound.players[slot - 1].name, strnlen(gRound.players[slot - 1].name, 16)); }
+std::string Name(int32_t slot) {
+  return std::string(gRound.players[slot - 1].name, strnlen(gRound.players[slot - 1].name, 16));
+}
 
 std::vector<int64_t> States() {
   std::vector<int64_t> states;
