@@ -2,6 +2,8 @@
 // screen. It never does the work itself: it sets the next application state and closes.
 #include "menus/title_menu.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -35,7 +37,7 @@ constexpr int32_t EditId(int32_t slot) { return 999 + 2 * slot; }
 void FillMarquee(TitleMenuState* s) {
   std::memset(s->marquee, 0, sizeof s->marquee);
   for (int32_t i = 0; i < kMarqueeTexts; ++i) {
-    char* text = s->marquee + i * kMarqueeStride;
+    char* text = s->marquee + static_cast<ptrdiff_t>(i) * kMarqueeStride;
     std::memset(text, ' ', kMarqueeLength);
     std::memcpy(text + 24, kMessages[i], std::strlen(kMessages[i]));
   }
@@ -161,7 +163,9 @@ TitleMenuState gTitleMenu = MakeState();
 int32_t PickMarqueeText(int32_t r) { return ((r * 999) / 32768) / 333; }
 
 void MarqueeWindow(int32_t textIndex, int32_t p, char out[kMarqueeWindow + 1]) {
-  std::memcpy(out, gTitleMenu.marquee + textIndex * kMarqueeStride + p, kMarqueeWindow);
+  textIndex = std::clamp(textIndex, 0, kMarqueeTexts - 1);
+  p = std::clamp(p, 0, kMarqueeLastPosition);
+  std::memcpy(out, gTitleMenu.marquee + static_cast<ptrdiff_t>(textIndex) * kMarqueeStride + p, kMarqueeWindow);
   out[kMarqueeWindow] = '\0';
 }
 

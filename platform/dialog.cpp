@@ -202,9 +202,10 @@ void OnKeyDown(Dialog* d, uint32_t key) {
   } else if (key == VK_SPACE && f && IsButton(*f)) {
     f->pressed = true;
     d->dirty = true;
-  } else if (f && f->kind == ControlKind::Edit && EditKey(d, f, key)) {
-  } else if (f && f->kind == ControlKind::ListBox && ListKey(d, f, key)) {
   } else if (f && f->kind == ControlKind::Edit) {
+    EditKey(d, f, key);  // letters reach an edit box as characters, never as mnemonics
+  } else if (f && f->kind == ControlKind::ListBox && ListKey(d, f, key)) {
+    return;
   } else if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     PressMnemonic(d, key);
   }
@@ -302,7 +303,7 @@ void OnMouseUp(Dialog* d, LPARAM lParam) {
   d->capture = 0;
   if (captured == kCloseBoxCapture) {
     const POINT s{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
-    if (Inside(CaptionCloseBox(*d), s.x, s.y)) PressEscape(d);
+    if (Inside(CaptionCloseBox(*d), s.x, s.y) && CloseBoxWorks(*d)) PressEscape(d);
     return;
   }
   Control* c = captured ? FindControlByHandle(captured) : nullptr;
@@ -538,6 +539,15 @@ RECT CaptionCloseBox(const Dialog& d) {
   const int32_t right = d.window.right - frame - 2;
   const int32_t top = d.window.top + frame + 2;
   return RECT{right - 16, top, right, top + 14};
+}
+
+bool CloseBoxWorks(const Dialog& d) {
+  bool yes = false, cancel = false;
+  for (const Control& c : d.controls) {
+    yes = yes || c.id == IDYES;
+    cancel = cancel || (c.id == IDCANCEL && c.enabled);
+  }
+  return cancel || !yes;
 }
 
 bool IsDefaultLook(const Dialog& d, const Control& c) {

@@ -18,7 +18,7 @@ constexpr int32_t kMargin = 7;  // dialog units round the box's contents
 constexpr int32_t kButtonWidth = 50;
 constexpr int32_t kButtonHeight = 14;
 constexpr int32_t kButtonGap = 4;
-constexpr int32_t kIconUnitsX = 22;  // 32 pixels and a little air
+constexpr int32_t kIconUnitsX = 30;  // 32 pixels and the gap to the text
 constexpr int32_t kIconUnitsY = 20;
 constexpr int32_t kMaxTextPixels = 400;
 

@@ -325,11 +325,7 @@ void DrawCaption(DC* dc, const Dialog& d) {
   Text(dc, d.caption, RECT{bar.left + 3, bar.top, bar.right - 20, bar.bottom}, DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
        kLight);
   SelectFont(dc, DialogFont());
-  const Control* cancel = nullptr;
-  for (const Control& c : d.controls) {
-    if (c.id == IDCANCEL) cancel = &c;
-  }
-  DrawCloseBox(dc, CaptionCloseBox(d), cancel != nullptr && cancel->enabled);
+  DrawCloseBox(dc, CaptionCloseBox(d), CloseBoxWorks(d));
 }
 
 }  // namespace

@@ -88,6 +88,8 @@ constexpr uint32_t kCaretBlinkMs = 530;
 int32_t DialogInset(const Dialog& d);    // frame plus client edge on each side
 RECT DialogClientRect(const Dialog& d);  // screen coordinates
 RECT CaptionCloseBox(const Dialog& d);   // screen coordinates
+// A question (Yes and No without Cancel) must be answered: its close box does nothing.
+bool CloseBoxWorks(const Dialog& d);
 
 Dialog* FindDialog(HWND dialog);
 Control* FindControl(Dialog* d, int32_t id);

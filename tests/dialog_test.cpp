@@ -308,8 +308,23 @@ TEST_F(DialogTest, InWindowMessageBoxesAnswerFromTheQueueOrFromTheScript) {
   Press(300, VK_ESCAPE);  // an OK box takes Esc as OK
   EXPECT_EQ(MessageBoxA(main_, "Done.", "Q", MB_OK), IDOK);
 
+  // The close box of a question does nothing; that of an OK box answers OK.
+  const auto clickCloseBox = [] {
+    const RECT b = CaptionCloseBox(*FindDialog(ActiveDialog()));
+    QueueMouseButton(false, true, b.left + 3, b.top + 3);
+    QueueMouseButton(false, false, b.left + 3, b.top + 3);
+  };
+  HeadlessQueueAnswer(0);
+  At(400, clickCloseBox);
+  Press(450, VK_RETURN);  // Yes, the default
+  EXPECT_EQ(MessageBoxA(main_, "Again?", "Q", MB_YESNO), IDYES);
+  EXPECT_GE(timeGetTime(), 450u);
+  HeadlessQueueAnswer(0);
+  At(500, clickCloseBox);
+  EXPECT_EQ(MessageBoxA(main_, "Noted.", "Q", MB_OK | MB_ICONEXCLAMATION), IDOK);
+
   const auto& boxes = HeadlessMessageBoxes();
-  ASSERT_EQ(boxes.size(), 3u);
+  ASSERT_EQ(boxes.size(), 5u);
   EXPECT_EQ(boxes[1].text, "Really?");
   EXPECT_EQ(boxes[1].answer, IDNO);
   EXPECT_GE(timeGetTime(), 300u);
