@@ -212,6 +212,34 @@ TEST_F(DialogTest, TypingStopsAtTheLimitAndShiftArrowsSelect) {
   EXPECT_EQ(afterReplace, "BartholomBo");
 }
 
+TEST_F(DialogTest, MouseDragSelectsAndDoubleClickPicksAWord) {
+  LRESULT dragged = 0, word = 0;
+  RECT box{};
+  At(5, [&] {
+    SetDlgItemTextA(ActiveDialog(), kEdit, "Ann Bee");
+    POINT c;
+    DialogControlCentre(kEdit, &c);
+    const Control* edit = FindControl(FindDialog(ActiveDialog()), kEdit);
+    box = RECT{c.x - (edit->rect.right - edit->rect.left) / 2, c.y, c.x + (edit->rect.right - edit->rect.left) / 2, c.y};
+    QueueMouseButton(false, true, box.left + 3, c.y);
+    QueueMouseMove(box.right - 3, c.y);
+    QueueMouseButton(false, false, box.right - 3, c.y);
+  });
+  At(10, [&] { dragged = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
+  At(600, [&] {
+    const int32_t x = box.left + 2 + 2 + EditTextWidth("Ann Bee", 0, 5);  // inside "Bee"
+    QueueMouseButton(false, true, x, box.top);
+    QueueMouseButton(false, false, x, box.top);
+    QueueMouseButton(false, true, x, box.top);
+    QueueMouseButton(false, false, x, box.top);
+  });
+  At(610, [&] { word = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
+  Press(700, VK_ESCAPE);
+  EXPECT_EQ(Run(), 7);
+  EXPECT_EQ(dragged, MAKELPARAM(0, 7));
+  EXPECT_EQ(word, MAKELPARAM(4, 7));
+}
+
 TEST_F(DialogTest, MouseClicksCheckBoxesButNotDisabledOrAbandonedButtons) {
   uint32_t checked = 99;
   POINT check{}, off{}, ok{};
