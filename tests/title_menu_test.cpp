@@ -107,7 +107,7 @@ class TitleMenuTest : public GameFolderTest {
 
 TEST(MarqueeTest, TextsArePaddedAndPickedInThirds) {
   for (int32_t i = 0; i < kMarqueeTexts; ++i) {
-    const char* text = gTitleMenu.marquee + i * kMarqueeStride;
+    const char* text = gTitleMenu.marquee + static_cast<ptrdiff_t>(i) * kMarqueeStride;
     EXPECT_EQ(std::strlen(text), 77u);
     EXPECT_EQ(std::string(text, 24), std::string(24, ' '));
     char first[21], last[21];
