@@ -25,8 +25,10 @@ std::string MapCodeName(uint8_t code) {
   if (code == kCodeWater) return "WATER";
   switch (code & 0xF0) {
     case kCodeSlope: {
+      // A strength outside 0..9 counts as 1, as it does for the slopes themselves.
+      const int32_t strength = gHole.holeSlopeStrength >= 0 && gHole.holeSlopeStrength <= 9 ? gHole.holeSlopeStrength : 1;
       char text[32];
-      std::snprintf(text, sizeof text, kDown[(code >> 1) & 7], gHole.holeSlopeStrength * 15);
+      std::snprintf(text, sizeof text, kDown[(code >> 1) & 7], strength * 15);
       return text;
     }
     case kCodeFunnel: return "HOLE";

@@ -20,6 +20,8 @@ int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type);
 bool BackendPresetAnswer(uint32_t type, int32_t* answer);
 void BackendRecordMessageBox(uint32_t time, const char* text, const char* caption, uint32_t type, int32_t answer);
 bool BackendMousePresent();
+// Puts the game window away; the desktop tells the game it lost the foreground.
+void BackendMinimizeWindow();
 
 // Shared input entry points for backends, positions in game coordinates.
 void QueueMouseMove(int32_t x, int32_t y);

@@ -168,6 +168,12 @@ bool DestroyWindow(HWND window) {
 
 bool IsWindow(HWND window) { return FindWindowRecord(window) != nullptr; }
 
+bool ShowWindow(HWND window, int32_t command) {
+  if (!FindWindowRecord(window) || command != SW_MINIMIZE) return false;
+  BackendMinimizeWindow();
+  return true;
+}
+
 // ---- Messages ---------------------------------------------------------------------------------------
 
 bool PeekMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax, uint32_t removeFlags) {

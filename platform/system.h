@@ -22,6 +22,8 @@ bool RegisterWindowClass(const char* className, WNDPROC proc, bool dblclks);
 HWND CreateGameWindow(const char* className, const char* title);
 // Showing the window makes the game the active application (WM_ACTIVATEAPP 1 is sent at once).
 void ShowGameWindow(HWND window);
+// SW_MINIMIZE hands the screen back to the desktop; the game then loses the foreground.
+bool ShowWindow(HWND window, int32_t command);
 bool DestroyWindow(HWND window);
 bool IsWindow(HWND window);
 

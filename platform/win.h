@@ -90,6 +90,7 @@ constexpr uint32_t VK_DELETE = 0x2E;
 constexpr int32_t SM_CXSCREEN = 0;
 constexpr int32_t SM_CYSCREEN = 1;
 constexpr int32_t SM_MOUSEPRESENT = 19;
+constexpr int32_t SW_MINIMIZE = 6;
 constexpr int32_t SM_CXDOUBLECLK = 36;
 constexpr int32_t SM_CYDOUBLECLK = 37;
 

@@ -13,6 +13,8 @@
 #include "menus/title_menu.h"
 #include "platform/system.h"
 #include "round/demo.h"
+#include "round/putting.h"
+#include "round/round_flow.h"
 #include "shell/display.h"
 
 ShellState gShell;
@@ -78,8 +80,7 @@ LRESULT OnActivateApp(WPARAM wParam) {
 LRESULT OnMouseButton(uint32_t message, LPARAM lParam) {
   const MouseEvent e = MouseEventFromMessage(message, lParam);
   if (gShell.applicationState == kStatePlay) {
-    // The round's putting input takes e here.
-    (void)e;
+    PlayMouse(e.x, e.y, e.code);
   } else if (gShell.applicationState == kStateBestScores) {
     SetApplicationState(kStateTitleMenu);
   }
@@ -143,14 +144,12 @@ void StateTick() {
         return;
       }
       break;
-    case kStateDemo: {
-      const int32_t hole = OverTitlePicture(SelectHoleDialog);
-      if (hole >= 1 && hole <= 18) RunDemoHole(hole);
+    case kStateDemo:
+      RunDemoHole(OverTitlePicture(SelectHoleDialog));  // Esc (0) shows nothing
       PaintTitlePicture();
       PauseOneSecond();
       SetApplicationState(kStateTitleMenu);
       break;
-    }
     case kStateAbout:
       OverTitlePicture(RunAboutBox);
       PaintTitlePicture();
@@ -165,11 +164,13 @@ void StateTick() {
       PaintTitlePicture();
       SetApplicationState(kStateTitleMenu);
       break;
+    case kStatePlay:
+      PlayTick();
+      break;
     case kStateBestScores:
       DrawBestScores(99);
       PresentFrame();
       break;
-    // The round's PlayTick (20) comes with the round.
     default:
       break;
   }

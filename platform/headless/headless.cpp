@@ -138,6 +138,8 @@ void BackendNothingPending() { AdvanceTo(gHeadless.elapsed + gHeadless.config.id
 void BackendShowCursor(bool visible) { gHeadless.cursorVisible = visible; }
 void BackendWarpCursor(int32_t, int32_t) {}
 bool BackendMousePresent() { return gHeadless.config.mousePresent; }
+// Nobody is there to bring the window back: the script's next "activate" does.
+void BackendMinimizeWindow() { QueueActivation(false); }
 
 namespace {
 

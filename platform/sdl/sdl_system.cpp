@@ -557,6 +557,10 @@ void BackendWarpCursor(int32_t x, int32_t y) {
 
 bool BackendMousePresent() { return true; }
 
+void BackendMinimizeWindow() {
+  if (gScreen.window) SDL_MinimizeWindow(gScreen.window);
+}
+
 namespace {
 
 // Without a display the question goes to the terminal, or gets its cautious answer when nobody is there.

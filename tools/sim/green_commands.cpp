@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <vector>
 
 #include "green/features.h"
 #include "green/hole.h"
@@ -19,6 +20,7 @@
 #include "platform/headless/headless_audio.h"
 #include "platform/png.h"
 #include "platform/system.h"
+#include "round/demo.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 
@@ -219,4 +221,73 @@ int RunStroke(const SimOptions& o) {
   if (gRound.playPhase == kPhaseAtRest) JudgeRest();
   PrintResult(start);
   return 0;
+}
+
+void ScheduleFrames(const std::string& dir, uint32_t every, uint32_t until) {
+  std::filesystem::create_directories(dir);
+  for (uint32_t t = 0, n = 0; t <= until && every > 0; t += every, ++n) {
+    HeadlessInput in;
+    in.time = t;
+    in.kind = HeadlessInput::Kind::Screenshot;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame%05u.png", n);
+    in.path = dir + name;
+    HeadlessSchedule(in);
+  }
+}
+
+namespace {
+
+struct DemoOutcome {
+  bool used = false;
+  BallState ball{};
+  int32_t phase = 0;
+};
+
+void PrintDemoRecord(const DemoRecord& r, const DemoOutcome& o) {
+  std::printf("{\"hole\":%d,\"player\":%d,\"stroke\":%d,\"target\":[%d,%d],\"matched\":%s,", r.hole, r.player,
+              r.stroke, r.x, r.y, o.used ? "true" : "false");
+  if (o.used) {
+    std::printf("\"rest\":[%d,%d],\"phase\":%d}\n", o.ball.x, o.ball.y, o.phase);
+  } else {
+    std::printf("\"rest\":null,\"phase\":null}\n");
+  }
+}
+
+}  // namespace
+
+int RunDemo(const SimOptions& o) {
+  const int32_t hole = o.count("hole") ? std::atoi(o.at("hole").c_str()) : 0;
+  if (!o.count("game") || hole < 1 || hole > 18) {
+    std::fputs("usage: quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n", stderr);
+    return kExitUsage;
+  }
+  const std::string frames = o.count("frames") ? std::filesystem::absolute(o.at("frames")).string() : "";
+  HeadlessReset(HeadlessConfig{});
+  if (!SetCurrentDirectoryA(o.at("game")) || !InitDisplay(0)) {
+    std::fprintf(stderr, "quillmere-sim: cannot open the game folder %s\n", o.at("game").c_str());
+    return kExitFailed;
+  }
+  InitSound(0);
+  if (!frames.empty()) {
+    // The demonstration's length is not known beforehand; frames past its end are simply never taken.
+    const uint32_t every = o.count("every") ? static_cast<uint32_t>(std::atoi(o.at("every").c_str())) : 100;
+    ScheduleFrames(frames, every, 30u * 60u * 1000u);
+  }
+  std::vector<DemoOutcome> outcomes(kDemoRecordCount);
+  gDemo.recordHook = [&](int32_t index) { outcomes[index] = DemoOutcome{true, gRound.ball, gRound.playPhase}; };
+  const uint32_t start = timeGetTime();
+  RunDemoHole(hole);
+  // Complete: every record of the hole used, and each player's last stroke dropped.
+  bool completed = true;
+  for (int32_t i = 0; i < kDemoRecordCount; ++i) {
+    const DemoRecord& r = kDemoScript[i];
+    if (r.hole != hole) continue;
+    PrintDemoRecord(r, outcomes[i]);
+    const bool lastOfPlayer = kDemoScript[i + 1].hole != hole || kDemoScript[i + 1].player != r.player;
+    const bool dropped = outcomes[i].phase == kPhaseHoled || outcomes[i].phase == kPhaseHoleInOne;
+    completed = completed && outcomes[i].used && (!lastOfPlayer || dropped);
+  }
+  std::printf("{\"completed\":%s,\"virtual_ms\":%u}\n", completed ? "true" : "false", timeGetTime() - start);
+  return completed ? 0 : kExitFailed;
 }

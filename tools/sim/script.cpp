@@ -2,12 +2,15 @@
 #include "tools/sim/script.h"
 
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <sstream>
 
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "platform/win.h"
+#include "round/round_data.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -26,6 +29,29 @@ bool ParseKey(std::string name, uint32_t* key) {
   if (it == kNamed.end()) return false;
   *key = it->second;
   return true;
+}
+
+// Seats the players as the title menu would and starts the round: "-" leaves a slot sitting out.
+void StartScriptedRound(const std::vector<std::string>& names) {
+  for (size_t i = 0; i < kPlayerSlots; ++i) {
+    PlayerRecord& player = gRound.players[i];
+    std::memset(player.name, 0, sizeof player.name);
+    const bool seated = i < names.size() && names[i] != "-";
+    if (seated) std::strncpy(player.name, names[i].c_str(), sizeof player.name - 2);
+    player.playing = seated ? 0 : kSittingOut;
+  }
+  gRound.playerCount = static_cast<int8_t>(names.size());
+  SetApplicationState(kStatePlay);
+  // The title menu closes as its start button would close it.
+  if (const HWND menu = ActiveDialog()) EndDialog(menu, 1);
+}
+
+bool ParseRound(std::istringstream& words, std::vector<std::string>* names) {
+  std::string rest;
+  std::getline(words >> std::ws, rest);
+  std::istringstream fields(rest);
+  for (std::string name; std::getline(fields, name, '|');) names->push_back(name);
+  return !names->empty() && names->size() <= kPlayerSlots;
 }
 
 HeadlessInput Input(uint32_t time, HeadlessInput::Kind kind) {
@@ -106,6 +132,12 @@ bool ParseCommand(const std::string& command, std::istringstream& words, uint32_
   } else if (command == "answer" && words >> word) {
     if (word != "ok" && word != "yes" && word != "no" && word != "wait") return false;
     s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : word == "ok" ? IDOK : 0);
+  } else if (command == "round") {
+    std::vector<std::string> names;
+    if (!ParseRound(words, &names)) return false;
+    HeadlessInput in = Input(time, Kind::Call);
+    in.call = [names] { StartScriptedRound(names); };
+    s->inputs.push_back(in);
   } else if (command == "runon" && words >> x && x >= 0) {
     s->runOn = static_cast<uint32_t>(x);
   } else {

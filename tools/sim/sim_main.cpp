@@ -23,7 +23,8 @@ constexpr int32_t kExitUsage = 2;
 const char* kUsage =
     "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n"
     "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
-    "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n";
+    "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
+    "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n";
 
 // Options that stand alone; every other option takes the next word as its value.
 bool IsFlag(const char* name) { return std::strcmp(name, "codes") == 0 || std::strcmp(name, "trace") == 0; }
@@ -63,19 +64,6 @@ std::string JsonString(const std::string& s) {
 }
 
 // Screenshots every `every` ms up to the script's end, numbered in time order.
-void ScheduleFrames(const std::string& dir, uint32_t every, uint32_t until) {
-  std::filesystem::create_directories(dir);
-  for (uint32_t t = 0, n = 0; t <= until && every > 0; t += every, ++n) {
-    HeadlessInput in;
-    in.time = t;
-    in.kind = HeadlessInput::Kind::Screenshot;
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame%05u.png", n);
-    in.path = dir + name;
-    HeadlessSchedule(in);
-  }
-}
-
 int32_t PrintEnd(const char* how, int32_t code) {
   for (const HeadlessMessageBox& box : HeadlessMessageBoxes()) {
     std::printf("{\"t\":%u,\"messagebox\":%s,\"caption\":%s,\"answer\":%d}\n", box.time, JsonString(box.text).c_str(),
@@ -139,6 +127,7 @@ int main(int argc, char** argv) {
   if (command == "play") return RunPlay(options);
   if (command == "render") return RunRender(options);
   if (command == "stroke") return RunStroke(options);
+  if (command == "demo") return RunDemo(options);
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }
