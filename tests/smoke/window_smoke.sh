@@ -205,31 +205,35 @@ wait_exit 5 "$FIRST_PID" || fail "the game was still running 5 s after a TERM si
 [[ $EXITED_WITH == 0 ]] || fail "the game exited with code $EXITED_WITH after a TERM signal, not 0"
 say "ok: the game closed with code 0 on a TERM signal"
 
-# ---- A name typed in the menu is saved when the round starts; QUIT ends the game ----------------------------
+# ---- Name a player, start, leave the round with Esc, QUIT from the menu -----------------------------------
 
 click_game() {  # click_game X Y in game coordinates
-  xdotool mousemove --sync "$(scale "$1")" $(( $2 * SCREEN_H / 480 )) click 1
+  xdotool mousemove --sync "$(scale "$1")" $(($2 * SCREEN_H / 480)) click 1
 }
 start_game "$OUT/third.log"
-THIRD_PID=$STARTED
-FIRST_PID=$THIRD_PID  # cleaned up like the first copy
+FIRST_PID=$STARTED  # cleaned up like the first copy
 sleep 2
-alive "$THIRD_PID" || fail "the game did not start again"
+alive "$FIRST_PID" || fail "the game did not start again"
 # Slot 1's name is selected after the menu's first tick: typing replaces it; Enter is the start button.
 xdotool type --delay 50 "Smokey"
 sleep 0.5
 import -window root "$OUT/named.png" 2>>"$OUT/import.log"
 xdotool key Return
-sleep 1
+sleep 2.5
+import -window root "$OUT/hole1.png" 2>>"$OUT/import.log"
+distance=$(band_distance "$OUT/hole1.png")
+below "$MAX_RMSE" "$distance" || fail "the screen still shows the title after the start; see $OUT/hole1.png"
+say "ok: the start button leaves the title for the round (RMSE $distance from the title)"
 grep -q '"Player 1"="Smokey"' "$XDG_CONFIG_HOME/Lindqvarn/Kormo1.reg" ||
   fail "the settings file does not hold the typed name; see $OUT/named.png"
 say "ok: the typed name is in the settings file"
-kill -TERM "$THIRD_PID"
-wait_exit 5 "$THIRD_PID" || fail "the game was still running 5 s after a TERM signal"
-
-start_game "$OUT/fourth.log"
-FIRST_PID=$STARTED
-sleep 2
+xdotool key Escape
+sleep 2.5
+import -window root "$OUT/back.png" 2>>"$OUT/import.log"
+distance=$(band_distance "$OUT/back.png")
+grey=$(face_grey "$OUT/back.png")
+below "$distance" "$MAX_RMSE" && is_grey "$grey" || fail "Esc did not bring back the title menu; see $OUT/back.png"
+say "ok: Esc ends the round and the title menu is back"
 # QUIT: the menu's bottom-left button, centred at game (149, 335).
 click_game 149 335
 wait_exit 5 "$FIRST_PID" || fail "the game was still running 5 s after QUIT"
@@ -237,4 +241,4 @@ wait_exit 5 "$FIRST_PID" || fail "the game was still running 5 s after QUIT"
 say "ok: QUIT ends the game with code 0"
 
 say "PASS (screenshots in $OUT)"
-echo "smoke: 8 passed, 0 failed"
+echo "smoke: 9 passed, 0 failed"
