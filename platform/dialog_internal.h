@@ -107,6 +107,19 @@ void EditScrollToCaret(Control* c);
 int32_t ListRowHeight();
 int32_t ListVisibleRows(const Control& c);
 
+// Focus and pressing, shared by the input handling and the calls on controls.
+bool IsPushButton(const Control& c);
+bool TakesFocus(const Control& c);
+void FocusControl(Dialog* d, Control* c);
+// Tab (+1) and Shift+Tab (-1): the next control that can take the focus, wrapping round; edit boxes get
+// their whole text selected.
+void MoveFocus(Dialog* d, int32_t step);
+// A check box toggles; every button tells the dialog procedure it was clicked.
+void ClickControl(Dialog* d, Control* c);
+void ListSelect(Control* c, int32_t row);
+// The window procedure of every dialog: mouse, keys and typed characters.
+LRESULT DialogWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
+
 // Draws the whole dialog onto the visible screen (nothing without one).
 void DrawDialog(Dialog* d);
 // Whether the dialog's default look belongs to this push button now.
