@@ -117,7 +117,11 @@ void DrawCheckBox(DC* dc, const Dialog& d, const Control& c, RECT r) {
   const RECT inside = SunkenEdge(dc, box);
   Fill(dc, inside, c.enabled && !c.pressed ? kWindow : kFace);
   if (c.check == BST_CHECKED) DrawCheckMark(dc, inside.left + 1, inside.top + 1, c.enabled ? kDark : kShadow);
-  if (c.edit.text.empty()) return;
+  if (c.edit.text.empty()) {
+    // Without a caption to frame, the focus is marked round the box itself.
+    if (d.focus == c.handle) FocusRect(dc, Inset(box, -2));
+    return;
+  }
   RECT label{box.right + 4, r.top, r.right, r.bottom};
   CaptionText(dc, c.edit.text, label, DT_VCENTER | DT_SINGLELINE, c.enabled);
   if (d.focus == c.handle) FocusRect(dc, Inset(RECT{label.left - 1, r.top, r.right, r.bottom}, 0));

@@ -183,6 +183,19 @@ TEST_F(DialogTest, TabVisitsEnabledControlsInOrderAndWraps) {
   EXPECT_EQ(focus, (std::vector<int32_t>{kEdit, kCheck, IDOK, IDCANCEL, kEdit, kCheck, kEdit}));
 }
 
+TEST_F(DialogTest, SpaceTicksTheFocusedCheckBoxOnRelease) {
+  uint32_t whileHeld = 9, afterRelease = 9;
+  Press(10, VK_TAB);  // from the edit box to the check box
+  Key(20, VK_SPACE, true);
+  At(21, [&] { whileHeld = IsDlgButtonChecked(ActiveDialog(), kCheck); });
+  Key(30, VK_SPACE, false);
+  At(31, [&] { afterRelease = IsDlgButtonChecked(ActiveDialog(), kCheck); });
+  Press(40, VK_ESCAPE);
+  EXPECT_EQ(Run(), 7);
+  EXPECT_EQ(whileHeld, BST_UNCHECKED);
+  EXPECT_EQ(afterRelease, BST_CHECKED);
+}
+
 TEST_F(DialogTest, EnterPressesTheDefaultButtonOrTheFocusedOne) {
   Press(10, VK_RETURN);
   EXPECT_EQ(Run(), 42);
