@@ -335,6 +335,8 @@ TEST_F(SmallDialogTest, HoleSelectReturnsTheHoleOrZero) {
 intptr_t CentredProc(HWND dialog, uint32_t message, WPARAM, LPARAM) {
   if (message == WM_INITDIALOG) {
     CentreDialog(dialog);
+    SetTimer(dialog, 1, 50);  // closes once it has been drawn
+  } else if (message == WM_TIMER) {
     RECT r;
     GetWindowRect(dialog, &r);
     EndDialog(dialog, r.left * 1000 + r.top);
@@ -343,9 +345,13 @@ intptr_t CentredProc(HWND dialog, uint32_t message, WPARAM, LPARAM) {
 }
 
 TEST_F(SmallDialogTest, CentringALargeDialogPutsItsCornerOffTheScreen) {
+  Surface* screen = DisplayPrimary();
+  for (size_t i = 0; i < screen->pixels.size(); ++i) screen->pixels[i] = static_cast<uint16_t>(i * 7);
+  const std::vector<uint16_t> before = screen->pixels;
   const DialogTemplate big{500, 320, kDlgModalFrame, nullptr, {}};
   // 750 x 520 pixels and a 3-pixel frame: 756 x 526 around the centre (320, 240).
   EXPECT_EQ(DialogBoxIndirectParamA(&big, gShell.mainWindow, CentredProc, 0), (320 - 378) * 1000 + (240 - 263));
+  EXPECT_EQ(screen->pixels, before);  // what lay beneath comes back, edges and all
   const DialogTemplate* menu = FindDialogResource(kDialogTitleMenu);
   EXPECT_EQ(DialogBoxIndirectParamA(menu, gShell.mainWindow, CentredProc, 0), (320 - 217) * 1000 + (240 - 117));
 }
