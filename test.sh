@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Sets everything up on a Debian 12 machine and runs every test: unit, module and end-to-end tests, then
-# short runs of the fuzz targets (clang with ASan and UBSan).
+# the music player's tests under ThreadSanitizer, then short runs of the fuzz targets (clang with ASan and UBSan).
 set -euo pipefail
 source "$(dirname "$0")/tools/setup.sh"
 build_game
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 
-FUZZ_DIR="$QUILL_ROOT/build-fuzz"
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
+
+TSAN_DIR="$QUILL_ROOT/build-tsan"
+cmake -S "$QUILL_ROOT" -B "$TSAN_DIR" -DCMAKE_BUILD_TYPE=Debug -DQUILL_TSAN=ON -DQUILL_WERROR=$werror >/dev/null
+cmake --build "$TSAN_DIR" -j2 --target music_thread_tests
+TSAN_OPTIONS=halt_on_error=1 "$TSAN_DIR/tests/music_thread_tests"
+
+FUZZ_DIR="$QUILL_ROOT/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$QUILL_ROOT" -B "$FUZZ_DIR" -DQUILL_FUZZ=ON -DQUILL_WERROR=$werror >/dev/null
 cmake --build "$FUZZ_DIR" -j2
 ctest --test-dir "$FUZZ_DIR" --output-on-failure

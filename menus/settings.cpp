@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "menus/shortcut.h"
 #include "platform/settings_file.h"
 
 SettingsState gSettings;
@@ -74,6 +75,7 @@ int32_t LoadSettings() {
     SettingsFlushKey(&key);
     // First run: the desktop-shortcut question is asked here, after the defaults are on disk and before they
     // are read back. It uses its own key; this one stays open for the reads below.
+    AskDesktopShortcut();
   }
 
   std::string text;

@@ -1,9 +1,11 @@
 // Game files: the current directory, Windows-style relative paths matched case-insensitively, whole reads.
 #include <dirent.h>
+#include <fnmatch.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -71,4 +73,21 @@ bool ReadGameFile(const std::string& windowsPath, std::vector<uint8_t>* bytes) {
     bytes->insert(bytes->end(), chunk, chunk + got);
   }
   return std::ferror(f.get()) == 0;
+}
+
+std::vector<std::string> FindGameFiles(const std::string& windowsPattern) {
+  const size_t cut = windowsPattern.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? "." : ResolveGamePath(windowsPattern.substr(0, cut));
+  const std::string pattern = cut == std::string::npos ? windowsPattern : windowsPattern.substr(cut + 1);
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir);
+  if (!d) return names;
+  while (const dirent* e = ::readdir(d.get())) {
+    if (::fnmatch(pattern.c_str(), e->d_name, FNM_CASEFOLD | FNM_PERIOD) != 0) continue;
+    struct stat st {};
+    if (::stat((folder + "/" + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) < 0; });
+  return names;
 }

@@ -98,3 +98,7 @@ bool SetCurrentDirectoryA(const std::string& path);
 std::string ResolveGamePath(const std::string& windowsPath);
 // Reads a whole file found by ResolveGamePath; false when it cannot be read.
 bool ReadGameFile(const std::string& windowsPath, std::vector<uint8_t>* bytes);
+// The names of the files in a folder that match a pattern such as "Music\*.mid" (relative to the current
+// directory or absolute; '*' and '?' wildcards), ignoring case as the game's file system did, sorted by name
+// ignoring case. Empty when the folder cannot be read.
+std::vector<std::string> FindGameFiles(const std::string& windowsPattern);

@@ -8,6 +8,8 @@
 #include "green/physics.h"
 #include "green/sprites.h"
 #include "green/status.h"
+#include "media/music.h"
+#include "media/music_options.h"
 #include "media/text.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
@@ -34,6 +36,8 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetBestScoresForTest();
   ResetSettingsForTest();
   ResetTitleMenuForTest();
+  ResetMusicForTest();
+  ResetMusicOptionsForTest();
 }
 
 HeadlessInput ClickControlAt(uint32_t time, int32_t id) {
@@ -73,10 +77,15 @@ void GameFolderTest::SetUp() {
           ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(dir_);
   WriteBitmapFile(dir_ / "Data" / "Title.bmp", MakeBitmap(640, 480, TitleColor));
-  // The game's settings go to this folder's own config, never to the user's.
+  // The game's settings go to this folder's own config, never to the user's, and its home has no desktop
+  // folder unless a test makes one.
   const char* config = std::getenv("XDG_CONFIG_HOME");
   previousConfig_ = config ? std::optional<std::string>(config) : std::nullopt;
   ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  const char* home = std::getenv("HOME");
+  previousHome_ = home ? std::optional<std::string>(home) : std::nullopt;
+  std::filesystem::create_directories(dir_ / "home");
+  ::setenv("HOME", (dir_ / "home").c_str(), 1);
   SetCurrentDirectoryA(dir_.string());
 }
 
@@ -85,6 +94,11 @@ void GameFolderTest::TearDown() {
     ::setenv("XDG_CONFIG_HOME", previousConfig_->c_str(), 1);
   } else {
     ::unsetenv("XDG_CONFIG_HOME");
+  }
+  if (previousHome_) {
+    ::setenv("HOME", previousHome_->c_str(), 1);
+  } else {
+    ::unsetenv("HOME");
   }
   SetCurrentDirectoryA(previous_.string());
   std::filesystem::remove_all(dir_);

@@ -36,7 +36,8 @@ void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap);
 void PutMapCode(int32_t x, int32_t y, uint8_t code);
 void FillMapCodes(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code);  // corners inclusive
 
-// A temporary game folder with a 640x480 Data/Title.bmp of stripes; the test runs inside it.
+// A temporary game folder with a 640x480 Data/Title.bmp of stripes; the test runs inside it, with its own
+// config and home folders (home/ has no Desktop).
 class GameFolderTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -45,4 +46,5 @@ class GameFolderTest : public ::testing::Test {
   std::filesystem::path dir_;
   std::filesystem::path previous_;
   std::optional<std::string> previousConfig_;
+  std::optional<std::string> previousHome_;
 };

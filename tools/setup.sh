@@ -10,7 +10,7 @@ QUILL_PACKAGES=(
   cmake g++ make pkg-config
   libsdl2-dev libfreetype-dev libpng-dev libfluidsynth-dev timgm6mb-soundfont fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth xfonts-base xdotool imagemagick sox
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick sox
 )
 
 install_missing_packages() {

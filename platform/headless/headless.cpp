@@ -8,7 +8,10 @@
 
 #include "platform/backend.h"
 #include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_midi.h"
+#include "platform/midi_backend.h"
 #include "platform/png.h"
+#include "platform/sync.h"
 #include "platform/system.h"
 
 namespace {
@@ -65,11 +68,24 @@ void DeliverDue() {
   }
 }
 
-// Time passes one scripted input at a time, so each arrives with the clock at its own moment.
+// Elapsed virtual milliseconds at which a MIDI stream has work next, or never.
+uint64_t MidiDueMs() {
+  const uint64_t due = MidiStreamsNextDueUs();
+  if (due == kMidiNever) return std::numeric_limits<uint64_t>::max();
+  const uint64_t start = static_cast<uint64_t>(gHeadless.config.clockStart) * 1000;
+  return due <= start ? 0 : (due - start + 999) / 1000;
+}
+
+// Time passes one scripted input or MIDI step at a time, so each happens with the clock at its own moment.
 void AdvanceTo(uint64_t target) {
-  while (!gHeadless.script.empty() && gHeadless.script.front().time <= target) {
-    gHeadless.elapsed = std::max<uint64_t>(gHeadless.elapsed, gHeadless.script.front().time);
+  for (;;) {
+    const uint64_t input = gHeadless.script.empty() ? std::numeric_limits<uint64_t>::max()
+                                                    : gHeadless.script.front().time;
+    const uint64_t next = std::min(input, MidiDueMs());
+    if (next > target) break;
+    gHeadless.elapsed = std::max<uint64_t>(gHeadless.elapsed, next);
     DeliverDue();
+    MidiStreamsRun(BackendMidiVirtualUs());
   }
   gHeadless.elapsed = std::max(gHeadless.elapsed, target);
   if (gHeadless.runOn != std::numeric_limits<uint64_t>::max() &&
@@ -87,6 +103,7 @@ void HeadlessReset(const HeadlessConfig& config) {
   gHeadless.config = config;
   ResetMessagesForTest();
   HeadlessAudioReset();
+  HeadlessMidiReset();
 }
 
 void HeadlessSchedule(const HeadlessInput& input) {
@@ -123,6 +140,17 @@ uint32_t WaitClockTick(uint32_t now, uint32_t deadline) {
   const uint32_t step = ahead < 0x80000000u ? ahead + 1 : 1;
   AdvanceTo(gHeadless.elapsed + step);
   return timeGetTime();
+}
+
+uint64_t BackendMidiVirtualUs() {
+  return (static_cast<uint64_t>(gHeadless.config.clockStart) + gHeadless.elapsed) * 1000;
+}
+
+// A wait lets virtual time pass a millisecond at a time, running what falls due; with real stream threads
+// it also gives them a moment of real time.
+void BackendWaitSlice(HANDLE event, uint32_t /*msLeft*/) {
+  if (BackendMidiThreaded()) EventRest(event, 1);
+  AdvanceTo(gHeadless.elapsed + 1);
 }
 
 // ---- Backend hooks -------------------------------------------------------------------------------------

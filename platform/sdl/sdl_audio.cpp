@@ -8,6 +8,7 @@
 
 #include "platform/audio.h"
 #include "platform/audio_mixer.h"
+#include "platform/sdl/sdl_midi.h"
 
 struct AudioBuffer {
   AudioMixer::VoiceId voice = 0;
@@ -73,9 +74,11 @@ std::vector<int16_t> ConvertForDevice(const WaveFormat& f, const uint8_t* data, 
 void SdlAudioAttach(SDL_AudioDeviceID device, int rate) {
   State().device = device;
   State().rate = rate;
+  SdlMidiAttach(rate);
 }
 
 void SdlAudioDetach() {
+  SdlMidiDetach();
   State().device = 0;
   State().rate = 0;
 }
@@ -83,6 +86,7 @@ void SdlAudioDetach() {
 void SdlAudioFill(Uint8* stream, int length) {
   const size_t frames = static_cast<size_t>(length) / 4;
   State().mixer.Mix(reinterpret_cast<int16_t*>(stream), frames);
+  SdlMidiMix(reinterpret_cast<int16_t*>(stream), frames);
   if (static_cast<size_t>(length) > frames * 4) std::memset(stream + frames * 4, 0, length - frames * 4);
 }
 

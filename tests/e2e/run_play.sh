@@ -5,9 +5,10 @@ set -euo pipefail
 sim=$1 game=$2 script=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/config"
+# A home of its own: the user's desktop folder must not turn a run into a first run with a launcher question.
+mkdir -p "$work/config" "$work/home"
 set +e
-(cd "$work" && "$sim" play --game "$game" --config "$work/config" --script "$script") >"$work/out.txt"
+(cd "$work" && HOME="$work/home" "$sim" play --game "$game" --config "$work/config" --script "$script") >"$work/out.txt"
 code=$?
 set -e
 if ! diff -u "${script%.play}.expected" "$work/out.txt"; then

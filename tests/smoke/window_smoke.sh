@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Real-window smoke test: runs the game on a private Xvfb server and checks that it shows the title
 # picture full-screen, that a second copy bows out at once, and that a TERM signal (a desktop asking the
-# game to close) ends it cleanly.
+# game to close) ends it cleanly. Then a first run with a desktop folder: the game offers its launcher and
+# writes it on Yes, and Uninstall (native boxes answered with xdotool, then on a terminal) removes it.
 #
 #   tests/smoke/window_smoke.sh [game folder]      (default build/game)
 #
@@ -28,7 +29,7 @@ WORK=""
 
 show_logs() {
   local log
-  for log in "$OUT"/xvfb.log "$OUT"/first.log "$OUT"/second.log; do
+  for log in "$OUT"/xvfb.log "$OUT"/first.log "$OUT"/second.log "$OUT"/launcher.log "$OUT"/uninstall*.log; do
     if [[ -s $log ]]; then
       echo "---- ${log##*/} (last lines)"
       tail -n 20 "$log"
@@ -39,6 +40,11 @@ show_logs() {
 fail() {
   say "FAIL: $*"
   show_logs
+  # What was on screen, and which windows were open, when it failed.
+  if [[ -n ${DISPLAY:-} ]] && alive "$XVFB_PID"; then
+    import -window root "$OUT/failure.png" 2>/dev/null
+    xwininfo -root -tree >"$OUT/windows.txt" 2>&1
+  fi
   exit 1
 }
 
@@ -96,7 +102,7 @@ below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 < b + 0) }'; }
 
 # ---- Preparation --------------------------------------------------------------------------------------
 
-for tool in Xvfb xdotool import convert compare timeout awk; do
+for tool in Xvfb xdotool xwininfo import convert compare timeout awk; do
   command -v "$tool" >/dev/null || fail "needs $tool on the PATH"
 done
 [[ -x "$GAME_DIR/$EXE" ]] || fail "no game program at '$GAME_DIR/$EXE' (build first, or pass the game folder)"
@@ -106,8 +112,10 @@ mkdir -p "$OUT" || fail "cannot make $OUT"
 rm -f "$OUT"/*.png "$OUT"/*.log
 WORK=$(mktemp -d) || fail "cannot make a work folder"
 
-# Xvfb picks a free display number itself and reports it once it accepts connections.
-Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" >"$OUT/xvfb.log" 2>&1 &
+# Xvfb picks a free display number itself and reports it once it accepts connections. -noreset: a server
+# resets when its last client leaves and refuses whoever connects meanwhile, such as Uninstall's second
+# message box right after its first (each box is a client of its own).
+Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset 3>"$WORK/display" >"$OUT/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for ((i = 0; i < 100; i++)); do
   [[ -s $WORK/display ]] && break
@@ -123,6 +131,9 @@ export SDL_VIDEODRIVER=x11
 export SDL_AUDIODRIVER=dummy
 unset WAYLAND_DISPLAY
 export XDG_CONFIG_HOME="$WORK/config"
+# A home of our own: the desktop folder the game and Uninstall find is ours, and absent until we make it.
+export HOME="$WORK/home"
+mkdir -p "$HOME"
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 
@@ -240,5 +251,133 @@ wait_exit 5 "$FIRST_PID" || fail "the game was still running 5 s after QUIT"
 [[ $EXITED_WITH == 0 ]] || fail "the game exited with code $EXITED_WITH after QUIT, not 0"
 say "ok: QUIT ends the game with code 0"
 
+# ---- First run with a desktop folder: the launcher question --------------------------------------------
+
+SETTINGS="$XDG_CONFIG_HOME/Lindqvarn/Kormo1.reg"
+DESKTOP="$HOME/Desktop"
+LAUNCHER="$DESKTOP/Quillmere Brindlemoor.desktop"
+UNINSTALL="$GAME_DIR/Uninstall"
+[[ -x $UNINSTALL ]] || fail "no Uninstall program in the game folder"
+
+# Native message boxes are small top-level windows named after the caption; xdotool cannot search a name
+# stored as UTF8_STRING, so look for it in the window tree. Prints the window id, if one shows within $1 s.
+find_box() {
+  local seconds=$1 i id
+  for ((i = 0; i < seconds * 10; i++)); do
+    id=$(xwininfo -root -tree 2>/dev/null | awk '/"Quillmere": \(/ { print $1; exit }')
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+answer_box() {  # answer_box ID KEY: Return is the default button (Yes, OK), Escape is No
+  xdotool windowfocus --sync "$(($1))" key "$2" 2>/dev/null || xdotool key "$2"
+}
+box_gone() {  # box_gone SECONDS
+  local i
+  for ((i = 0; i < $1 * 10; i++)); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"Quillmere": (' || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+rm -f "$SETTINGS"
+mkdir -p "$DESKTOP"
+QUILL_DEBUG=1 start_game "$OUT/launcher.log"
+FIRST_PID=$STARTED
+if box=$(find_box 15); then
+  import -window root "$OUT/shortcut-question.png" 2>>"$OUT/import.log"
+  answer_box "$box" Return
+else
+  # The question may be drawn inside the game's own window instead: Enter takes its default button, Yes.
+  window=$(xdotool search --name "$EXE" 2>/dev/null | head -n 1)
+  [[ -n $window ]] || fail "neither a shortcut question nor the game's window on the first run"
+  import -window root "$OUT/shortcut-question.png" 2>>"$OUT/import.log"
+  xdotool windowfocus --sync "$window" key Return 2>/dev/null || xdotool key Return
+fi
+for ((i = 0; i < 50; i++)); do
+  [[ -f $LAUNCHER ]] && break
+  sleep 0.1
+done
+[[ -f $LAUNCHER ]] || fail "Yes to the shortcut question wrote no launcher"
+start_dir=$(cd "$GAME_DIR" && pwd -P)
+grep -qxF "Exec=\"$start_dir/$EXE\"" "$LAUNCHER" || fail "the launcher does not start the game: $(cat "$LAUNCHER")"
+grep -qxF "Path=$start_dir" "$LAUNCHER" || fail "the launcher does not start in the game folder"
+grep -qxF "Type=Application" "$LAUNCHER" || fail "the launcher is not an application entry"
+[[ $(stat -c %a "$LAUNCHER") == 755 ]] || fail "the launcher is not executable ($(stat -c %a "$LAUNCHER"))"
+[[ -f $SETTINGS ]] || fail "no settings file after the first run"
+kill -TERM "$FIRST_PID"
+wait_exit 5 "$FIRST_PID" || fail "the game did not close after the shortcut question"
+start_game "$OUT/launcher.log"
+FIRST_PID=$STARTED
+if box=$(find_box 3); then
+  answer_box "$box" Escape
+  fail "the shortcut question came back on the second start"
+fi
+kill -TERM "$FIRST_PID"
+wait_exit 5 "$FIRST_PID" || fail "the game did not close on its second start"
+say "ok: the first run offered the launcher once, and Yes wrote it"
+
+# ---- Uninstall in a real window ------------------------------------------------------------------------
+
+run_uninstall() {  # run_uninstall LOG: in the background from the game folder; pid in STARTED
+  # QUILL_DEBUG: should the native box fail, the log says why.
+  (cd "$GAME_DIR" && QUILL_DEBUG=1 exec "${RUN_LIMIT[@]}" ./Uninstall) >"$1" 2>&1 &
+  STARTED=$!
+}
+
+run_uninstall "$OUT/uninstall-no.log"
+pid=$STARTED
+box=$(find_box 20) || fail "Uninstall showed no question"
+answer_box "$box" Escape
+wait_exit 5 "$pid" || fail "Uninstall did not end after No"
+[[ $EXITED_WITH == 0 ]] || fail "Uninstall exited with code $EXITED_WITH after No"
+[[ -f $SETTINGS && -f $LAUNCHER ]] || fail "Uninstall removed something after No"
+say "ok: Uninstall answered No changes nothing"
+
+run_uninstall "$OUT/uninstall-yes.log"
+pid=$STARTED
+box=$(find_box 20) || fail "Uninstall showed no question"
+import -window root "$OUT/uninstall-question.png" 2>>"$OUT/import.log"
+answer_box "$box" Return
+for ((i = 0; i < 50; i++)); do
+  [[ ! -e $SETTINGS && ! -e $LAUNCHER ]] && break
+  sleep 0.1
+done
+[[ ! -e $SETTINGS ]] || fail "Uninstall left the settings file"
+[[ ! -e $LAUNCHER ]] || fail "Uninstall left the launcher"
+box=$(find_box 20) || fail "Uninstall showed no closing message"
+import -window root "$OUT/uninstall-done.png" 2>>"$OUT/import.log"
+alive "$pid" || fail "Uninstall ended before its closing message was answered"
+answer_box "$box" Return
+wait_exit 5 "$pid" || fail "Uninstall did not end after its closing message"
+[[ $EXITED_WITH == 0 ]] || fail "Uninstall exited with code $EXITED_WITH"
+[[ -d $DESKTOP && -x "$GAME_DIR/$EXE" ]] || fail "Uninstall removed more than its two files"
+box_gone 3 || fail "a message box stayed on screen after Uninstall ended"
+say "ok: Uninstall answered Yes removed the settings file and the launcher, and said so"
+
+# ---- Uninstall without a display asks on the terminal --------------------------------------------------
+
+: >"$SETTINGS"
+: >"$LAUNCHER"
+(cd "$GAME_DIR" && env -u DISPLAY "${RUN_LIMIT[@]}" ./Uninstall </dev/null) >"$OUT/uninstall-nodisplay.log" 2>&1
+code=$?
+[[ $code == 0 ]] || fail "Uninstall with no display and no terminal exited with code $code"
+[[ -f $SETTINGS && -f $LAUNCHER ]] || fail "Uninstall with nobody to ask removed something"
+if command -v script >/dev/null; then
+  # script gives Uninstall a terminal; the answer is typed into it.
+  (cd "$GAME_DIR" && echo y | env -u DISPLAY "${RUN_LIMIT[@]}" script -qec ./Uninstall /dev/null) \
+    >"$OUT/uninstall-terminal.log" 2>&1
+  code=$?
+  [[ $code == 0 ]] || fail "Uninstall on a terminal exited with code $code"
+  [[ ! -e $SETTINGS && ! -e $LAUNCHER ]] || fail "Uninstall answered y on a terminal left its files"
+  grep -q "Quillmere Has been UnInstalled." "$OUT/uninstall-terminal.log" ||
+    fail "Uninstall on a terminal did not say it was done"
+  say "ok: without a display Uninstall asks on the terminal (no terminal: it changes nothing)"
+else
+  say "ok: without a display and a terminal Uninstall changes nothing (no 'script' to test a terminal)"
+fi
+
 say "PASS (screenshots in $OUT)"
-echo "smoke: 9 passed, 0 failed"
+echo "smoke: 14 passed, 0 failed"

@@ -8,6 +8,7 @@
 
 #include "platform/bmp.h"
 #include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/midi_files.h"
 #include "tools/coursebuild/pictures.h"
 #include "tools/coursebuild/sounds.h"
 #include "tools/coursebuild/test_course.h"
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
   }
   std::vector<std::filesystem::path> written;
   if (!WriteCourseSounds(outDir, &written, &error)) {
+    std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
+    ok = false;
+  }
+  if (!WriteCourseMusic(outDir, &written, &error)) {
     std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
     ok = false;
   }

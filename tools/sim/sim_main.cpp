@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "shell/shell.h"
 #include "tools/sim/green_commands.h"
+#include "tools/sim/music_command.h"
 #include "tools/sim/script.h"
 
 namespace {
@@ -24,7 +25,8 @@ const char* kUsage =
     "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n"
     "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
     "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
-    "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n";
+    "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n"
+    "       quillmere-sim music --file F.mid --out F.wav [--seconds S] [--volume V]\n";
 
 // Options that stand alone; every other option takes the next word as its value.
 bool IsFlag(const char* name) { return std::strcmp(name, "codes") == 0 || std::strcmp(name, "trace") == 0; }
@@ -128,6 +130,7 @@ int main(int argc, char** argv) {
   if (command == "render") return RunRender(options);
   if (command == "stroke") return RunStroke(options);
   if (command == "demo") return RunDemo(options);
+  if (command == "music") return RunMusic(options);
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }
