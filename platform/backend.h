@@ -15,6 +15,10 @@ void BackendNothingPending();
 void BackendShowCursor(bool visible);
 void BackendWarpCursor(int32_t x, int32_t y);
 int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type);
+// An in-window message box asks first whether its answer is already decided (a test's or a script's queued
+// answer); false lets the player answer it. Every box shown in the window is then reported with its answer.
+bool BackendPresetAnswer(uint32_t type, int32_t* answer);
+void BackendRecordMessageBox(uint32_t time, const char* text, const char* caption, uint32_t type, int32_t answer);
 bool BackendMousePresent();
 // Puts the game window away; the desktop tells the game it lost the foreground.
 void BackendMinimizeWindow();
@@ -26,5 +30,9 @@ void QueueKey(uint32_t virtualKey, bool down);
 void QueueChar(uint8_t ch);  // Windows-1252
 void QueueActivation(bool active);
 void QueueClose();
+// A window for a dialog of the toolkit (platform/dialog.h); it gets the input while it is the newest.
+HWND CreateDialogWindow(WNDPROC proc);
+// While any dialog is up the system cursor shows, whatever the game's display counter says.
+void SetDialogCursor(bool dialogUp);
 // Forgets every window, message, class and cursor state (tests and the headless driver).
 void ResetMessagesForTest();

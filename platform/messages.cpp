@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/system.h"
 
 namespace {
@@ -45,6 +46,8 @@ struct MessageState {
   bool active = false;
   WPARAM buttons = 0;
   Press lastPress;  // the press that could start a double click
+  int32_t dialogsUp = 0;
+  HWND keyDownWindow[256] = {};  // where each key's press went, so that its release follows it
 };
 
 MessageState gMessages;
@@ -97,6 +100,16 @@ bool IsDoubleClick(bool right, int32_t x, int32_t y, uint32_t now) {
          std::abs(y - p.at.y) <= kDoubleClickSlop;
 }
 
+void ShowCursorNow() { BackendShowCursor(gMessages.cursorCount >= 0 || gMessages.dialogsUp > 0); }
+
+// The first window made is the game's own.
+HWND GameWindow() {
+  for (size_t i = 0; i < gMessages.windows.size(); ++i) {
+    if (gMessages.windows[i].alive) return static_cast<HWND>(i + 1);
+  }
+  return 0;
+}
+
 void SendActivation(bool active) {
   for (size_t i = 0; i < gMessages.windows.size(); ++i) {
     if (gMessages.windows[i].alive) SendMessageA(static_cast<HWND>(i + 1), WM_ACTIVATEAPP, active ? 1 : 0, 0);
@@ -125,6 +138,17 @@ HWND CreateGameWindow(const char* className, const char* title) {
     }
   }
   return 0;
+}
+
+HWND CreateDialogWindow(WNDPROC proc) {
+  if (!proc) return 0;
+  gMessages.windows.push_back({proc, true, true});
+  return static_cast<HWND>(gMessages.windows.size());
+}
+
+void SetDialogCursor(bool dialogUp) {
+  gMessages.dialogsUp = std::max(0, gMessages.dialogsUp + (dialogUp ? 1 : -1));
+  ShowCursorNow();
 }
 
 void ShowGameWindow(HWND window) {
@@ -251,7 +275,18 @@ void QueueMouseButton(bool right, bool down, int32_t x, int32_t y) {
 void QueueKey(uint32_t virtualKey, bool down) {
   // Bit 31 marks a release, bit 30 a key that was down before; the repeat count is 1.
   const LPARAM flags = down ? 1 : static_cast<LPARAM>(0xC0000001u);
-  PostInput(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, flags);
+  HWND& pressedIn = gMessages.keyDownWindow[virtualKey & 0xFF];
+  if (down) {
+    pressedIn = InputWindow();
+    PostInput(WM_KEYDOWN, virtualKey, flags);
+    return;
+  }
+  // A release belongs to the window that saw the press: the Esc that closed a dialog must not reach the
+  // game window underneath as a fresh Esc.
+  const HWND target = pressedIn != 0 ? pressedIn : InputWindow();
+  pressedIn = 0;
+  if (!FindWindowRecord(target)) return;
+  gMessages.posted.push_back(MakeMessage(target, WM_KEYUP, virtualKey, flags));
 }
 
 void QueueChar(uint8_t ch) { PostInput(WM_CHAR, ch, 1); }
@@ -275,7 +310,10 @@ void QueueClose() {
   }
 }
 
-void ResetMessagesForTest() { gMessages = MessageState{}; }
+void ResetMessagesForTest() {
+  ResetDialogsForTest();
+  gMessages = MessageState{};
+}
 
 // ---- Cursor, metrics, message boxes ------------------------------------------------------------------
 
@@ -295,7 +333,7 @@ bool SetCursorPos(int32_t x, int32_t y) {
 
 int32_t ShowCursor(bool show) {
   gMessages.cursorCount += show ? 1 : -1;
-  BackendShowCursor(gMessages.cursorCount >= 0);
+  ShowCursorNow();
   return gMessages.cursorCount;
 }
 
@@ -311,6 +349,11 @@ int32_t GetSystemMetrics(int32_t index) {
 }
 
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, uint32_t type) {
-  (void)owner;
+  // Over the game's screen the box is drawn in the window like any dialog; before there is a screen (or
+  // after it failed) the desktop shows it.
+  const HWND game = GameWindow();
+  if (game != 0 && DisplayPrimary()) {
+    return DialogMessageBox(owner != 0 ? owner : game, text ? text : "", caption ? caption : "Error", type);
+  }
   return BackendMessageBox(text ? text : "", caption ? caption : "Error", type);
 }

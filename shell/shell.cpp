@@ -10,8 +10,11 @@
 #include "media/music_options.h"
 #include "media/picture.h"
 #include "menus/bestscores.h"
+#include "menus/dialogs.h"
 #include "menus/settings.h"
+#include "menus/title_menu.h"
 #include "platform/system.h"
+#include "round/demo.h"
 #include "round/putting.h"
 #include "round/round_flow.h"
 #include "shell/display.h"
@@ -25,6 +28,23 @@ constexpr const char* kProductName = "Quillmere Brindlemoor";
 constexpr const char* kTitlePicture = "Data\\Title.bmp";
 
 void PaintTitlePicture() { CopyBitmapToSurface(gDisplay.primary, kTitlePicture); }
+
+void PauseOneSecond() {
+  FrameWait(0);
+  FrameWait(500);
+  FrameWait(0);
+  FrameWait(500);
+}
+
+// A modal dialog over the title picture, with the system cursor shown while it is up.
+template <typename Run>
+auto OverTitlePicture(Run run) {
+  ShowMouseCursor();
+  PaintTitlePicture();
+  const auto result = run();
+  HideMouseCursor();
+  return result;
+}
 
 int32_t RunMessageLoop() {
   MSG msg;
@@ -60,6 +80,19 @@ LRESULT OnActivateApp(WPARAM wParam) {
   StateTick();
   StateTick();
   return 0;
+}
+
+// 'L' during play: the hole-select dialog, then on to the chosen hole. Only a round has holes to jump to.
+bool OnHoleSelectKey() {
+  if (gShell.applicationState != kStatePlay) return false;
+  ShowMouseCursor();
+  const int32_t hole = SelectHoleDialog();
+  HideMouseCursor();
+  if (hole < 1 || hole > 18) return false;
+  // The second click of a quick double click on the dialog's button must not land on the green.
+  FlushMouseMessages();
+  JumpToHole(static_cast<int8_t>(hole - 1));
+  return true;
 }
 
 LRESULT OnMouseButton(uint32_t message, LPARAM lParam) {
@@ -121,6 +154,35 @@ void StateTick() {
     case kStateStart:
       SetApplicationState(kStateTitleMenu);
       break;
+    case kStateTitleMenu:
+      if (OverTitlePicture(RunTitleMenu) == 0) {
+        // Quitting closes the window here, once; the check below must not send a second close.
+        gShell.quitFlag = 1;
+        SetApplicationState(kStateQuitting);
+        SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
+        return;
+      }
+      break;
+    case kStateDemo:
+      RunDemoHole(OverTitlePicture(SelectHoleDialog));  // Esc (0) shows nothing
+      PaintTitlePicture();
+      PauseOneSecond();
+      SetApplicationState(kStateTitleMenu);
+      break;
+    case kStateAbout:
+      OverTitlePicture(RunAboutBox);
+      PaintTitlePicture();
+      PauseOneSecond();
+      SetApplicationState(kStateTitleMenu);
+      break;
+    case kStateMusicOptions:
+      OverTitlePicture([] {
+        RunMusicOptions();
+        return 0;
+      });
+      PaintTitlePicture();
+      SetApplicationState(kStateTitleMenu);
+      break;
     case kStatePlay:
       PlayTick();
       break;
@@ -128,8 +190,6 @@ void StateTick() {
       DrawBestScores(99);
       PresentFrame();
       break;
-    // The screens below come with their own modules: the title menu (10), the demonstration (30), the
-    // About box (50) and the music options (70).
     default:
       break;
   }
@@ -152,7 +212,7 @@ LRESULT MainWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPar
     case WM_ACTIVATEAPP:
       return OnActivateApp(wParam);
     case WM_KEYDOWN:
-      // 'L' (76) opens the hole-select dialog and jumps to the chosen hole once the dialogs exist.
+      if (wParam == 'L' && OnHoleSelectKey()) return 0;
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYUP:
       if (wParam != VK_ESCAPE) return DefWindowProcA(window, message, wParam, lParam);

@@ -13,6 +13,9 @@
 #include "media/text.h"
 #include "menus/bestscores.h"
 #include "menus/settings.h"
+#include "menus/title_menu.h"
+#include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/system.h"
 #include "round/demo.h"
 #include "round/round_data.h"
@@ -32,8 +35,22 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetStatusForTest();
   ResetBestScoresForTest();
   ResetSettingsForTest();
+  ResetTitleMenuForTest();
   ResetMusicForTest();
   ResetMusicOptionsForTest();
+}
+
+HeadlessInput ClickControlAt(uint32_t time, int32_t id) {
+  HeadlessInput in;
+  in.time = time;
+  in.kind = HeadlessInput::Kind::Call;
+  in.call = [id] {
+    POINT p;
+    if (!DialogControlCentre(id, &p)) return;
+    QueueMouseButton(false, true, p.x, p.y);
+    QueueMouseButton(false, false, p.x, p.y);
+  };
+  return in;
 }
 
 void WriteBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap) {

@@ -11,6 +11,9 @@
 #include "platform/bmp.h"
 #include "platform/headless/headless.h"
 
+// At the given time, a left click in the middle of control id of whatever dialog is up then.
+HeadlessInput ClickControlAt(uint32_t time, int32_t id);
+
 // Puts every module back to its start-up state on a fresh headless backend.
 void ResetAllForTest(const HeadlessConfig& config = HeadlessConfig{});
 

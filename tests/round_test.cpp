@@ -394,3 +394,28 @@ TEST_F(RoundTest, EscapeDuringARollTakesEffectOnceTheBallStops) {
   EXPECT_EQ(Traced("state").back(), kStateTitleMenu);
   EXPECT_EQ(gShell.quitFlag, 0);
 }
+
+TEST_F(RoundTest, TheLKeyOpensHoleSelectAndTheChosenHoleComesNext) {
+  Script s;
+  s.At(kStartUp, "round Ann").Place(1).At(300, "key L").At(300, "control 1020");  // the button of hole 5
+  s.Wait(500);
+  int8_t hole = 0;
+  int32_t phase = 0;
+  CallAt(s.Now(), [&] {
+    hole = gRound.currentHole;
+    phase = gRound.playPhase;
+  });
+  s.At(200, "key L").At(300, "key Escape");  // cancelled: the round goes on where it was
+  int8_t afterCancel = 0;
+  int32_t phaseAfterCancel = 0;
+  CallAt(s.Now() + 100, [&] {
+    afterCancel = gRound.currentHole;
+    phaseAfterCancel = gRound.playPhase;
+  });
+  Run(s);
+  EXPECT_EQ(hole, 5);
+  EXPECT_EQ(phase, kPhasePlacing);
+  EXPECT_EQ(afterCancel, 5);
+  EXPECT_EQ(phaseAfterCancel, kPhasePlacing);  // the dialog's Esc does not end the round
+  EXPECT_EQ(gRound.players[0].strokes[0], 0);  // hole 1 abandoned without a score
+}

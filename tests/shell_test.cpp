@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/system.h"
 #include "shell/display.h"
 #include "round/round_data.h"
@@ -236,7 +237,8 @@ TEST_F(StartupTest, MissingOrSmallTitlePictureStopsTheStart) {
 TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
   HeadlessSchedule(At(1000, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu}));
+  // Closing the window takes the title menu with it, whose quit result leaves the quitting state behind.
+  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
   EXPECT_TRUE(HeadlessMessageBoxes().empty());
   EXPECT_FALSE(HeadlessCursorVisible());
   EXPECT_TRUE(HeadlessAudioOpen());
@@ -259,11 +261,11 @@ TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
 TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
   const Surface* screen = nullptr;
   std::vector<uint16_t> title, scores;
-  HeadlessSchedule(CallAt(100, [&] {
+  HeadlessSchedule(CallAt(99, [&] {
     screen = HeadlessScreen();
     title = screen->pixels;
-    SetApplicationState(kStateBestScores);
   }));
+  HeadlessSchedule(ClickControlAt(100, 1017));  // the title menu's "Show Best Scores"
   HeadlessSchedule(CallAt(200, [&] { scores = screen->pixels; }));
   HeadlessInput release = At(300, HeadlessInput::Kind::Button);
   release.right = true;
@@ -271,7 +273,8 @@ TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
   HeadlessSchedule(At(400, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_NE(scores, title);  // every tick draws the table and presents it
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu}));
+  EXPECT_EQ(StatesSeen(),
+            (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
 }
 
 TEST_F(StartupTest, WithoutSoundTheGameStillStarts) {
@@ -291,30 +294,35 @@ TEST_F(StartupTest, DeactivationOutsidePlayEndsTheProgram) {
 
 TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   uint32_t quietTicks = 0;
-  // A paused round stands still in play, which is all this needs (the folder has no holes to play).
+  // A paused round stands still in play, which is all this needs (the folder has no holes to play); the
+  // title menu closes as its start button would.
   HeadlessSchedule(CallAt(100, [] {
     gRound.pauseFlag = 1;
     SetApplicationState(kStatePlay);
+    EndDialog(ActiveDialog(), 1);
   }));
+  // Losing the foreground stops and closes the music, each waiting out the idle stream: 4 s in all.
   HeadlessSchedule(ActivateAt(200, false));
   HeadlessSchedule(CallAt(300, [&] { quietTicks = gShell.activeFlag; }));
-  HeadlessSchedule(ActivateAt(400, true));
-  HeadlessSchedule(CallAt(500, [] { SetApplicationState(kStateBestScores); }));
-  HeadlessInput click = At(600, HeadlessInput::Kind::Button);
+  HeadlessSchedule(ActivateAt(4400, true));
+  HeadlessSchedule(CallAt(4500, [] { SetApplicationState(kStateBestScores); }));
+  HeadlessInput click = At(4600, HeadlessInput::Kind::Button);
   click.x = 10;
   click.y = 10;
   HeadlessSchedule(click);  // a press does nothing on the best-scores screen...
-  click.time = 700;
+  click.time = 4700;
   click.down = false;
   HeadlessSchedule(click);  // ...its release returns to the title menu
-  HeadlessSchedule(At(800, HeadlessInput::Kind::Close));
+  HeadlessSchedule(At(4800, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(quietTicks, 0u);
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu}));
+  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu,
+                                                 kStateQuitting}));
 }
 
 TEST_F(StartupTest, EscapeActsOnReleaseOnly) {
   bool afterPress = true;
+  HeadlessSchedule(ClickControlAt(50, 1017));  // out of the title menu, where Esc is the dialog's
   HeadlessInput key = At(100, HeadlessInput::Kind::Key);
   key.key = VK_ESCAPE;
   key.down = true;

@@ -169,14 +169,35 @@ bool BackendMousePresent() { return gHeadless.config.mousePresent; }
 // Nobody is there to bring the window back: the script's next "activate" does.
 void BackendMinimizeWindow() { QueueActivation(false); }
 
-int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) {
+namespace {
+
+// The next queued answer, or the cautious one (OK, or No to a question) when none is queued. A queued 0
+// leaves the box to the script's inputs.
+int32_t TakeAnswer(uint32_t type) {
   int32_t answer = (type & 0xF) == MB_YESNO ? IDNO : IDOK;
   if (!gHeadless.answers.empty()) {
     answer = gHeadless.answers.front();
     gHeadless.answers.pop_front();
   }
+  return answer;
+}
+
+}  // namespace
+
+int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) {
+  int32_t answer = TakeAnswer(type);
+  if (answer == 0) answer = (type & 0xF) == MB_YESNO ? IDNO : IDOK;  // nobody can click a desktop box here
   gHeadless.boxes.push_back({timeGetTime(), text, caption, type, answer});
   return answer;
+}
+
+bool BackendPresetAnswer(uint32_t type, int32_t* answer) {
+  *answer = TakeAnswer(type);
+  return *answer != 0;
+}
+
+void BackendRecordMessageBox(uint32_t time, const char* text, const char* caption, uint32_t type, int32_t answer) {
+  gHeadless.boxes.push_back({time, text, caption, type, answer});
 }
 
 // ---- Display, sound, program ------------------------------------------------------------------------------

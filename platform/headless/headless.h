@@ -58,7 +58,8 @@ uint32_t HeadlessLastScheduledTime();
 void HeadlessSetRunOn(uint32_t ms);
 void HeadlessAdvance(uint32_t ms);  // lets virtual time pass, delivering due inputs
 
-// Message boxes are answered from this queue (IDOK for an OK box when it is empty; IDNO for Yes/No).
+// Message boxes are answered from this queue (IDOK for an OK box when it is empty; IDNO for Yes/No). A
+// queued 0 leaves a box drawn in the game window open for scripted clicks and keys to answer.
 void HeadlessQueueAnswer(int32_t answer);
 const std::vector<HeadlessMessageBox>& HeadlessMessageBoxes();
 

@@ -614,3 +614,7 @@ int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) 
   if (pressed == IDOK || pressed == IDYES || pressed == IDNO) return pressed;
   return yesNo ? IDNO : IDOK;
 }
+
+// A player answers every box in the window; there is nothing to record.
+bool BackendPresetAnswer(uint32_t /*type*/, int32_t* /*answer*/) { return false; }
+void BackendRecordMessageBox(uint32_t, const char*, const char*, uint32_t, int32_t) {}

@@ -6,6 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/backend.h"
+#include "platform/dialog.h"
 #include "platform/win.h"
 #include "round/round_data.h"
 #include "shell/shell.h"
@@ -40,6 +42,8 @@ void StartScriptedRound(const std::vector<std::string>& names) {
   }
   gRound.playerCount = static_cast<int8_t>(names.size());
   SetApplicationState(kStatePlay);
+  // The title menu closes as its start button would close it.
+  if (const HWND menu = ActiveDialog()) EndDialog(menu, 1);
 }
 
 bool ParseRound(std::istringstream& words, std::vector<std::string>* names) {
@@ -70,6 +74,19 @@ void AddKey(PlayScript* s, uint32_t time, uint32_t key, bool down) {
   HeadlessInput in = Input(time, HeadlessInput::Kind::Key);
   in.key = key;
   in.down = down;
+  s->inputs.push_back(in);
+}
+
+// A click in the middle of a control of whatever dialog is up when the time comes: real mouse input, so a
+// disabled control or a missing dialog simply takes no notice.
+void AddControlClick(PlayScript* s, uint32_t time, int32_t id) {
+  HeadlessInput in = Input(time, HeadlessInput::Kind::Call);
+  in.call = [id] {
+    POINT p;
+    if (!DialogControlCentre(id, &p)) return;
+    QueueMouseButton(false, true, p.x, p.y);
+    QueueMouseButton(false, false, p.x, p.y);
+  };
   s->inputs.push_back(in);
 }
 
@@ -110,9 +127,11 @@ bool ParseCommand(const std::string& command, std::istringstream& words, uint32_
     HeadlessInput in = Input(time, Kind::Screenshot);
     in.path = word;
     s->inputs.push_back(in);
+  } else if (command == "control" && words >> x) {
+    AddControlClick(s, time, x);
   } else if (command == "answer" && words >> word) {
-    if (word != "ok" && word != "yes" && word != "no") return false;
-    s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : IDOK);
+    if (word != "ok" && word != "yes" && word != "no" && word != "wait") return false;
+    s->answers.push_back(word == "yes" ? IDYES : word == "no" ? IDNO : word == "ok" ? IDOK : 0);
   } else if (command == "round") {
     std::vector<std::string> names;
     if (!ParseRound(words, &names)) return false;
