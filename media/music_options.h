@@ -34,4 +34,9 @@ void ChooseRandomMusic();
 // A file picked by the player (or none when the file dialog was cancelled: the same music restarts).
 void ChooseMusicFile(const char* path);
 
+// The music options dialog, modal over the title picture.
+void RunMusicOptions();
+// The file dialog behind "Select Music"; true with the full path when the player confirmed a file.
+bool SelectMusicFile(std::string* path);
+
 void ResetMusicOptionsForTest();

@@ -173,4 +173,3 @@ int32_t RunAboutBox() {
 
 // The music options dialog (resource 118) opens here once the music player is in; until then the shell
 // goes straight back to the title menu.
-void RunMusicOptions() {}

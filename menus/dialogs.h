@@ -33,5 +33,3 @@ uintptr_t FileDialogHook(HWND dialog, uint32_t message, WPARAM wParam, LPARAM lP
 int32_t SelectHoleDialog();
 // The About box over the game window; always 1.
 int32_t RunAboutBox();
-// The music options dialog over the game window, returning when it closes.
-void RunMusicOptions();
