@@ -5,6 +5,7 @@
 #include "platform/dialog.h"
 #include "platform/system.h"
 #include "shell/display.h"
+#include "media/music.h"
 #include "round/round_data.h"
 #include "shell/shell.h"
 #include "tests/fixture.h"
@@ -303,8 +304,12 @@ TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   }));
   // Losing the foreground stops and closes the music, each waiting out the idle stream: 4 s in all.
   HeadlessSchedule(ActivateAt(200, false));
+  bool streamWhileAway = true;
+  bool streamBack = false;
   HeadlessSchedule(CallAt(300, [&] { quietTicks = gShell.activeFlag; }));
+  HeadlessSchedule(CallAt(4300, [&] { streamWhileAway = GetMusicStatus().streamOpen; }));
   HeadlessSchedule(ActivateAt(4400, true));
+  HeadlessSchedule(CallAt(4450, [&] { streamBack = GetMusicStatus().streamOpen; }));
   HeadlessSchedule(CallAt(4500, [] { SetApplicationState(kStateBestScores); }));
   HeadlessInput click = At(4600, HeadlessInput::Kind::Button);
   click.x = 10;
@@ -316,6 +321,8 @@ TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   HeadlessSchedule(At(4800, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(quietTicks, 0u);
+  EXPECT_FALSE(streamWhileAway);  // the music closed while the game was away...
+  EXPECT_TRUE(streamBack);        // ...and reopened on its return
   EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu,
                                                  kStateQuitting}));
 }
