@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/atomic_file.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -97,16 +98,6 @@ std::string EscapeValue(std::string_view text) {
   return out;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(put));
-  }
-  return true;
-}
-
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -180,21 +171,8 @@ bool WriteLauncher(const std::string& path, std::string_view program, std::strin
   const std::string dir = slash == 0 ? "/" : path.substr(0, slash);
   // Hidden while it is being written, so the desktop never shows a half-made icon.
   const std::string temporary = dir + "/." + path.substr(slash + 1) + "." + std::to_string(::getpid()) + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return false;
   // Desktops only start launchers that are marked executable.
-  bool ok = ::fchmod(fd, 0755) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return true;
+  return ReplaceFileAtomically(path, temporary, text, 0755) == ReplaceResult::Ok;
 }
 
 bool DeleteFileA(const char* path) {

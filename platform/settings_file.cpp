@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/atomic_file.h"
+
 namespace {
 
 constexpr size_t kMaxSettingsFile = 1u << 20;  // the game writes about a kilobyte; more is not ours
@@ -96,16 +98,6 @@ int32_t ReadWholeFile(const std::string& path, std::string* text) {
   return status;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(put));
-  }
-  return true;
-}
-
 std::string Folder(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
@@ -145,7 +137,7 @@ bool KeepDamagedCopy(const std::string& path) {
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) return false;
-    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool ok = WriteWhole(fd, bytes) && ::fsync(fd) == 0;
     ::close(fd);
     return ok;
   }
@@ -174,16 +166,11 @@ int32_t ReplaceFile(const std::string& path, const std::string& text) {
   if (!MakeFolders(folder)) return kSettingsAccessDenied;
   RemoveStaleTemporaries(folder, BaseName(path));
   const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return kSettingsAccessDenied;
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return kSettingsWriteFault;
+  switch (ReplaceFileAtomically(path, temporary, text, 0600)) {
+    case ReplaceResult::Ok: return kSettingsOk;
+    case ReplaceResult::CannotCreate: return kSettingsAccessDenied;
+    default: return kSettingsWriteFault;
   }
-  SyncFolder(folder);
-  return kSettingsOk;
 }
 
 int32_t LoadKey(SettingsKey* key, const std::string& path) {

@@ -89,6 +89,16 @@ void PassOverSlot() {
   }
 }
 
+// No stroke yet, no ball on the green, and the flag waving until the ball is placed.
+void ReadyToPlace() {
+  gRound.strokeCounter = 0;
+  gRound.replayAllowed = 0;
+  gRound.retryAllowed = 0;
+  PlayEffect(RoundEffect(kEffectFlagLap), kPlayLooped);
+  SetBallPosition(kNoPosition, kNoPosition);
+  gRound.aimPoint = POINT{kNoPosition, kNoPosition};
+}
+
 void LoadPlayerBall() {
   ReleaseInterface(gRound.ballPicture);
   char path[32];
@@ -107,12 +117,7 @@ void NextPlayer() {
     PassOverSlot();
     return;
   }
-  gRound.strokeCounter = 0;
-  gRound.replayAllowed = 0;
-  gRound.retryAllowed = 0;
-  PlayEffect(RoundEffect(kEffectFlagLap), kPlayLooped);
-  SetBallPosition(kNoPosition, kNoPosition);
-  gRound.aimPoint = POINT{kNoPosition, kNoPosition};
+  ReadyToPlace();
   ResetSlopeStrength();
   LoadPlayerBall();
   if (gRound.playerCount > 1) {
@@ -205,12 +210,7 @@ void Retry() {
   TakeBackStroke();
   RedrawGreen();
   if (gRound.strokeCounter <= 0) {
-    gRound.strokeCounter = 0;
-    gRound.replayAllowed = 0;
-    gRound.retryAllowed = 0;
-    PlayEffect(RoundEffect(kEffectFlagLap), kPlayLooped);
-    SetBallPosition(kNoPosition, kNoPosition);
-    gRound.aimPoint = POINT{kNoPosition, kNoPosition};
+    ReadyToPlace();
     SetPlayPhase(kPhasePlacing);
     return;
   }

@@ -86,39 +86,6 @@ class DialogTest : public ::testing::Test {
 
   intptr_t Run(const DialogTemplate& t = kTemplate) { return DialogBoxIndirectParamA(&t, main_, TestProc, 0); }
 
-  void Key(uint32_t time, uint32_t key, bool down) {
-    HeadlessInput in = Input(time, HeadlessInput::Kind::Key);
-    in.key = key;
-    in.down = down;
-    HeadlessSchedule(in);
-  }
-  void Press(uint32_t time, uint32_t key) {
-    Key(time, key, true);
-    Key(time, key, false);
-  }
-  void Type(uint32_t time, const std::string& text) {
-    for (char c : text) {
-      HeadlessInput in = Input(time, HeadlessInput::Kind::Char);
-      in.key = static_cast<uint8_t>(c);
-      HeadlessSchedule(in);
-    }
-  }
-  void At(uint32_t time, std::function<void()> call) {
-    HeadlessInput in = Input(time, HeadlessInput::Kind::Call);
-    in.call = std::move(call);
-    HeadlessSchedule(in);
-  }
-  static HeadlessInput Input(uint32_t time, HeadlessInput::Kind kind) {
-    HeadlessInput in;
-    in.time = time;
-    in.kind = kind;
-    return in;
-  }
-  static std::string Text(int32_t id) {
-    char buffer[64];
-    GetDlgItemTextA(ActiveDialog(), id, buffer, sizeof buffer);
-    return buffer;
-  }
 
   HWND main_ = 0;
 };
@@ -168,16 +135,16 @@ TEST(EditCoreTest, SelectionRules) {
 TEST_F(DialogTest, TabVisitsEnabledControlsInOrderAndWraps) {
   std::vector<int32_t> focus;
   const auto record = [&] { focus.push_back(GetDlgCtrlID(GetFocus())); };
-  At(10, record);
+  ScheduleCall(10, record);
   for (uint32_t t = 20; t <= 60; t += 10) {
-    Press(t, VK_TAB);
-    At(t + 1, record);
+    SchedulePress(t, VK_TAB);
+    ScheduleCall(t + 1, record);
   }
-  Key(70, VK_SHIFT, true);
-  Press(71, VK_TAB);
-  Key(72, VK_SHIFT, false);
-  At(73, record);
-  Press(80, VK_ESCAPE);
+  ScheduleKey(70, VK_SHIFT, true);
+  SchedulePress(71, VK_TAB);
+  ScheduleKey(72, VK_SHIFT, false);
+  ScheduleCall(73, record);
+  SchedulePress(80, VK_ESCAPE);
   EXPECT_EQ(Run(), 7);
   // The static and the disabled button are skipped.
   EXPECT_EQ(focus, (std::vector<int32_t>{kEdit, kCheck, IDOK, IDCANCEL, kEdit, kCheck, kEdit}));
@@ -185,41 +152,41 @@ TEST_F(DialogTest, TabVisitsEnabledControlsInOrderAndWraps) {
 
 TEST_F(DialogTest, SpaceTicksTheFocusedCheckBoxOnRelease) {
   uint32_t whileHeld = 9, afterRelease = 9;
-  Press(10, VK_TAB);  // from the edit box to the check box
-  Key(20, VK_SPACE, true);
-  At(21, [&] { whileHeld = IsDlgButtonChecked(ActiveDialog(), kCheck); });
-  Key(30, VK_SPACE, false);
-  At(31, [&] { afterRelease = IsDlgButtonChecked(ActiveDialog(), kCheck); });
-  Press(40, VK_ESCAPE);
+  SchedulePress(10, VK_TAB);  // from the edit box to the check box
+  ScheduleKey(20, VK_SPACE, true);
+  ScheduleCall(21, [&] { whileHeld = IsDlgButtonChecked(ActiveDialog(), kCheck); });
+  ScheduleKey(30, VK_SPACE, false);
+  ScheduleCall(31, [&] { afterRelease = IsDlgButtonChecked(ActiveDialog(), kCheck); });
+  SchedulePress(40, VK_ESCAPE);
   EXPECT_EQ(Run(), 7);
   EXPECT_EQ(whileHeld, BST_UNCHECKED);
   EXPECT_EQ(afterRelease, BST_CHECKED);
 }
 
 TEST_F(DialogTest, EnterPressesTheDefaultButtonOrTheFocusedOne) {
-  Press(10, VK_RETURN);
+  SchedulePress(10, VK_RETURN);
   EXPECT_EQ(Run(), 42);
   EXPECT_EQ(gSeen.commands, (std::vector<int32_t>{IDOK}));
 
   gSeen = Seen{};
-  Press(10000, VK_TAB);
-  Press(10000, VK_TAB);
-  Press(10000, VK_TAB);  // edit, check box, OK, Cancel
-  Press(10001, VK_RETURN);
+  SchedulePress(10000, VK_TAB);
+  SchedulePress(10000, VK_TAB);
+  SchedulePress(10000, VK_TAB);  // edit, check box, OK, Cancel
+  SchedulePress(10001, VK_RETURN);
   EXPECT_EQ(Run(), 7);
 }
 
 TEST_F(DialogTest, TypingStopsAtTheLimitAndShiftArrowsSelect) {
   std::string afterLimit, afterReplace;
-  At(5, [] { SendDlgItemMessageA(ActiveDialog(), kEdit, EM_LIMITTEXT, 14, 0); });
-  Type(10, "Bartholomew Quill");  // 17 characters
-  At(11, [&] { afterLimit = Text(kEdit); });
-  Key(20, VK_SHIFT, true);
-  for (int32_t i = 0; i < 5; ++i) Press(21, VK_LEFT);
-  Key(22, VK_SHIFT, false);
-  Type(23, "Bo");
-  At(24, [&] { afterReplace = Text(kEdit); });
-  Press(30, VK_RETURN);
+  ScheduleCall(5, [] { SendDlgItemMessageA(ActiveDialog(), kEdit, EM_LIMITTEXT, 14, 0); });
+  ScheduleType(10, "Bartholomew Quill");  // 17 characters
+  ScheduleCall(11, [&] { afterLimit = DialogItemText(kEdit); });
+  ScheduleKey(20, VK_SHIFT, true);
+  for (int32_t i = 0; i < 5; ++i) SchedulePress(21, VK_LEFT);
+  ScheduleKey(22, VK_SHIFT, false);
+  ScheduleType(23, "Bo");
+  ScheduleCall(24, [&] { afterReplace = DialogItemText(kEdit); });
+  SchedulePress(30, VK_RETURN);
   EXPECT_EQ(Run(), 42);
   EXPECT_EQ(afterLimit, "Bartholomew Qu");
   EXPECT_EQ(afterReplace, "BartholomBo");
@@ -228,7 +195,7 @@ TEST_F(DialogTest, TypingStopsAtTheLimitAndShiftArrowsSelect) {
 TEST_F(DialogTest, MouseDragSelectsAndDoubleClickPicksAWord) {
   LRESULT dragged = 0, word = 0;
   RECT box{};
-  At(5, [&] {
+  ScheduleCall(5, [&] {
     SetDlgItemTextA(ActiveDialog(), kEdit, "Ann Bee");
     POINT c;
     DialogControlCentre(kEdit, &c);
@@ -238,16 +205,16 @@ TEST_F(DialogTest, MouseDragSelectsAndDoubleClickPicksAWord) {
     QueueMouseMove(box.right - 3, c.y);
     QueueMouseButton(false, false, box.right - 3, c.y);
   });
-  At(10, [&] { dragged = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
-  At(600, [&] {
+  ScheduleCall(10, [&] { dragged = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
+  ScheduleCall(600, [&] {
     const int32_t x = box.left + 2 + 2 + EditTextWidth("Ann Bee", 0, 5);  // inside "Bee"
     QueueMouseButton(false, true, x, box.top);
     QueueMouseButton(false, false, x, box.top);
     QueueMouseButton(false, true, x, box.top);
     QueueMouseButton(false, false, x, box.top);
   });
-  At(610, [&] { word = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
-  Press(700, VK_ESCAPE);
+  ScheduleCall(610, [&] { word = SendDlgItemMessageA(ActiveDialog(), kEdit, EM_GETSEL, 0, 0); });
+  SchedulePress(700, VK_ESCAPE);
   EXPECT_EQ(Run(), 7);
   EXPECT_EQ(dragged, MAKELPARAM(0, 7));
   EXPECT_EQ(word, MAKELPARAM(4, 7));
@@ -256,7 +223,7 @@ TEST_F(DialogTest, MouseDragSelectsAndDoubleClickPicksAWord) {
 TEST_F(DialogTest, MouseClicksCheckBoxesButNotDisabledOrAbandonedButtons) {
   uint32_t checked = 99;
   POINT check{}, off{}, ok{};
-  At(1, [&] {
+  ScheduleCall(1, [&] {
     DialogControlCentre(kCheck, &check);
     DialogControlCentre(kOff, &off);
     DialogControlCentre(IDOK, &ok);
@@ -268,8 +235,8 @@ TEST_F(DialogTest, MouseClicksCheckBoxesButNotDisabledOrAbandonedButtons) {
     QueueMouseButton(false, true, ok.x, ok.y);
     QueueMouseButton(false, false, ok.x, ok.y - 40);
   });
-  At(20, [&] { checked = IsDlgButtonChecked(ActiveDialog(), kCheck); });
-  Press(30, VK_ESCAPE);
+  ScheduleCall(20, [&] { checked = IsDlgButtonChecked(ActiveDialog(), kCheck); });
+  SchedulePress(30, VK_ESCAPE);
   EXPECT_EQ(Run(), 7);
   EXPECT_EQ(checked, BST_CHECKED);
   EXPECT_EQ(gSeen.commands, (std::vector<int32_t>{kCheck, IDCANCEL}));
@@ -277,7 +244,7 @@ TEST_F(DialogTest, MouseClicksCheckBoxesButNotDisabledOrAbandonedButtons) {
 
 TEST_F(DialogTest, TimersFireOnTheVirtualClockUntilKilled) {
   gSeen.timerStopAfter = 3;
-  Press(2000, VK_RETURN);
+  SchedulePress(2000, VK_RETURN);
   EXPECT_EQ(Run(), 42);
   EXPECT_EQ(gSeen.timerTimes, (std::vector<uint32_t>{200, 400, 600}));
 }
@@ -291,12 +258,12 @@ TEST_F(DialogTest, DrawnOverTheScreenWithTheCursorAndPutBackAfter) {
   bool cursorDuring = false;
   uint16_t face = 0;
   RECT window{};
-  At(10, [&] {
+  ScheduleCall(10, [&] {
     cursorDuring = HeadlessCursorVisible();
     GetWindowRect(ActiveDialog(), &window);
     face = screen->pixels[(window.top + 5) * 640 + window.left + 5];
   });
-  Press(20, VK_RETURN);
+  SchedulePress(20, VK_RETURN);
   Run();
   EXPECT_TRUE(cursorDuring);
   EXPECT_EQ(face, ColorTo565(RGB(192, 192, 192)));
@@ -308,16 +275,16 @@ TEST_F(DialogTest, DrawnOverTheScreenWithTheCursorAndPutBackAfter) {
 }
 
 TEST_F(DialogTest, TheOwnerHearsActivationButNoInputAndTheClosingEscStaysInTheDialog) {
-  HeadlessInput deactivate = Input(10, HeadlessInput::Kind::Activate);
+  HeadlessInput deactivate = InputAt(10, HeadlessInput::Kind::Activate);
   deactivate.down = false;
   HeadlessSchedule(deactivate);
   deactivate.time = 20;
   deactivate.down = true;
   HeadlessSchedule(deactivate);
-  Key(30, VK_ESCAPE, true);
+  ScheduleKey(30, VK_ESCAPE, true);
   const int32_t activationsBefore = gMainActivations;
   EXPECT_EQ(Run(), 7);
-  Key(40, VK_ESCAPE, false);  // released after the dialog has gone
+  ScheduleKey(40, VK_ESCAPE, false);  // released after the dialog has gone
   MSG m;
   HeadlessAdvance(50);
   while (PeekMessageA(&m, 0, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
@@ -326,7 +293,7 @@ TEST_F(DialogTest, TheOwnerHearsActivationButNoInputAndTheClosingEscStaysInTheDi
 }
 
 TEST_F(DialogTest, ClosingTheOwnerEndsTheDialogWithZero) {
-  HeadlessSchedule(Input(50, HeadlessInput::Kind::Close));
+  HeadlessSchedule(InputAt(50, HeadlessInput::Kind::Close));
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(ActiveDialog(), 0u);
 }
@@ -336,8 +303,8 @@ TEST_F(DialogTest, InWindowMessageBoxesAnswerFromTheQueueOrFromTheScript) {
   EXPECT_EQ(MessageBoxA(main_, "Sure?", "Q", MB_YESNO), IDYES);
 
   HeadlessQueueAnswer(0);  // left to the script: Esc does not answer a question, a click on No does
-  Press(100, VK_ESCAPE);
-  At(150, [] {
+  SchedulePress(100, VK_ESCAPE);
+  ScheduleCall(150, [] {
     POINT no;
     ASSERT_TRUE(DialogControlCentre(IDNO, &no));
     QueueMouseButton(false, true, no.x, no.y);
@@ -346,7 +313,7 @@ TEST_F(DialogTest, InWindowMessageBoxesAnswerFromTheQueueOrFromTheScript) {
   EXPECT_EQ(MessageBoxA(main_, "Really?", "Q", MB_YESNO | MB_ICONQUESTION), IDNO);
 
   HeadlessQueueAnswer(0);
-  Press(300, VK_ESCAPE);  // an OK box takes Esc as OK
+  SchedulePress(300, VK_ESCAPE);  // an OK box takes Esc as OK
   EXPECT_EQ(MessageBoxA(main_, "Done.", "Q", MB_OK), IDOK);
 
   // The close box of a question does nothing; that of an OK box answers OK.
@@ -356,12 +323,12 @@ TEST_F(DialogTest, InWindowMessageBoxesAnswerFromTheQueueOrFromTheScript) {
     QueueMouseButton(false, false, b.left + 3, b.top + 3);
   };
   HeadlessQueueAnswer(0);
-  At(400, clickCloseBox);
-  Press(450, VK_RETURN);  // Yes, the default
+  ScheduleCall(400, clickCloseBox);
+  SchedulePress(450, VK_RETURN);  // Yes, the default
   EXPECT_EQ(MessageBoxA(main_, "Again?", "Q", MB_YESNO), IDYES);
   EXPECT_GE(timeGetTime(), 450u);
   HeadlessQueueAnswer(0);
-  At(500, clickCloseBox);
+  ScheduleCall(500, clickCloseBox);
   EXPECT_EQ(MessageBoxA(main_, "Noted.", "Q", MB_OK | MB_ICONEXCLAMATION), IDOK);
 
   const auto& boxes = HeadlessMessageBoxes();
@@ -396,7 +363,7 @@ TEST_F(DialogTest, OpenFileDialogListsFoldersAndMatchingFilesAndCallsItsHook) {
     if (message == WM_INITDIALOG) ++hookCalls;
     return 0;
   };
-  At(10, [&] {
+  ScheduleCall(10, [&] {
     char row[256];
     const HWND d = ActiveDialog();
     for (LRESULT i = 0; i < SendDlgItemMessageA(d, 1120, LB_GETCOUNT, 0, 0); ++i) {
@@ -404,12 +371,12 @@ TEST_F(DialogTest, OpenFileDialogListsFoldersAndMatchingFilesAndCallsItsHook) {
       rows.emplace_back(row);
     }
   });
-  Press(20, VK_BACK);
-  Type(21, "zz.mid");  // no such file: the dialog says so and stays
-  Press(22, VK_RETURN);
-  for (int32_t i = 0; i < 6; ++i) Press(30, VK_BACK);
-  Type(31, "B.MID");  // found whatever its case
-  Press(32, VK_RETURN);
+  SchedulePress(20, VK_BACK);
+  ScheduleType(21, "zz.mid");  // no such file: the dialog says so and stays
+  SchedulePress(22, VK_RETURN);
+  for (int32_t i = 0; i < 6; ++i) SchedulePress(30, VK_BACK);
+  ScheduleType(31, "B.MID");  // found whatever its case
+  SchedulePress(32, VK_RETURN);
   HeadlessQueueAnswer(IDOK);
   EXPECT_TRUE(GetOpenFileNameA(&ofn));
   EXPECT_EQ(hookCalls, 1);
@@ -418,7 +385,7 @@ TEST_F(DialogTest, OpenFileDialogListsFoldersAndMatchingFilesAndCallsItsHook) {
   ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
   EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Select Background Music");
 
-  Press(100, VK_ESCAPE);
+  SchedulePress(100, VK_ESCAPE);
   EXPECT_FALSE(GetOpenFileNameA(&ofn));
   fs::current_path(previous);
   fs::remove_all(dir);

@@ -40,6 +40,45 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetMusicOptionsForTest();
 }
 
+HeadlessInput InputAt(uint32_t time, HeadlessInput::Kind kind) {
+  HeadlessInput in;
+  in.time = time;
+  in.kind = kind;
+  return in;
+}
+
+void ScheduleCall(uint32_t time, std::function<void()> call) {
+  HeadlessInput in = InputAt(time, HeadlessInput::Kind::Call);
+  in.call = std::move(call);
+  HeadlessSchedule(in);
+}
+
+void ScheduleKey(uint32_t time, uint32_t key, bool down) {
+  HeadlessInput in = InputAt(time, HeadlessInput::Kind::Key);
+  in.key = key;
+  in.down = down;
+  HeadlessSchedule(in);
+}
+
+void SchedulePress(uint32_t time, uint32_t key) {
+  ScheduleKey(time, key, true);
+  ScheduleKey(time, key, false);
+}
+
+void ScheduleType(uint32_t time, const std::string& text) {
+  for (char c : text) {
+    HeadlessInput in = InputAt(time, HeadlessInput::Kind::Char);
+    in.key = static_cast<uint8_t>(c);
+    HeadlessSchedule(in);
+  }
+}
+
+std::string DialogItemText(int32_t id) {
+  char buffer[256] = {};
+  GetDlgItemTextA(ActiveDialog(), id, buffer, sizeof buffer);
+  return buffer;
+}
+
 HeadlessInput ClickControlAt(uint32_t time, int32_t id) {
   HeadlessInput in;
   in.time = time;

@@ -5,11 +5,21 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/bmp.h"
 #include "platform/headless/headless.h"
+
+// Inputs on the headless clock, at the given virtual time.
+HeadlessInput InputAt(uint32_t time, HeadlessInput::Kind kind);
+void ScheduleCall(uint32_t time, std::function<void()> call);
+void ScheduleKey(uint32_t time, uint32_t key, bool down);
+void SchedulePress(uint32_t time, uint32_t key);  // down, then up
+void ScheduleType(uint32_t time, const std::string& text);
+// The text of control id of whatever dialog is up now.
+std::string DialogItemText(int32_t id);
 
 // At the given time, a left click in the middle of control id of whatever dialog is up then.
 HeadlessInput ClickControlAt(uint32_t time, int32_t id);

@@ -33,20 +33,10 @@ class MusicDialogTest : public GameFolderTest {
     } catch (const HeadlessIdle&) {
     }
   }
-  static void At(uint32_t time, std::function<void()> call) {
-    HeadlessInput in;
-    in.time = time;
-    in.kind = HeadlessInput::Kind::Call;
-    in.call = std::move(call);
-    HeadlessSchedule(in);
-  }
-  static std::string ButtonText(int32_t id) {
-    char text[64] = {};
-    GetDlgItemTextA(ActiveDialog(), id, text, sizeof text);
-    return text;
-  }
+
+
   std::string Seen(int32_t id) {
-    return ButtonText(id) + "/" + gSettings.musicVolume;
+    return DialogItemText(id) + "/" + gSettings.musicVolume;
   }
 };
 
@@ -56,14 +46,14 @@ TEST_F(MusicDialogTest, VolumeIsRepairedOnOpeningAndCyclesHighMediumLow) {
   WriteSettings("None", "450");
   std::vector<std::string> seen;
   HeadlessSchedule(ClickControlAt(300, 1019));  // the title menu's "Music Options"
-  At(1500, [&] { seen.push_back(ButtonText(1019) + "|" + Seen(1020)); });
+  ScheduleCall(1500, [&] { seen.push_back(DialogItemText(1019) + "|" + Seen(1020)); });
   for (uint32_t t = 1600; t <= 1800; t += 100) {
     HeadlessSchedule(ClickControlAt(t, 1020));
-    At(t + 50, [&] { seen.push_back(Seen(1020)); });
+    ScheduleCall(t + 50, [&] { seen.push_back(Seen(1020)); });
   }
   HeadlessSchedule(ClickControlAt(2000, 1019));  // what plays: closes, nothing else
   int32_t stateAfter = 0;
-  At(3500, [&] { stateAfter = static_cast<int32_t>(gShell.applicationState); });
+  ScheduleCall(3500, [&] { stateAfter = static_cast<int32_t>(gShell.applicationState); });
   Run();
   const std::vector<std::string> expected = {"Playing None|Volume High/1000", "Volume Medium/600", "Volume Low/300",
                                              "Volume High/1000"};
@@ -78,23 +68,10 @@ TEST_F(MusicDialogTest, SelectMusicPicksAFileFromTheMusicFolderAndPlaysItLooped)
   std::filesystem::copy_file(std::filesystem::path(QUILL_GAME_DIR) / "Music" / "Brook.mid", dir_ / "Music" / "brook.mid");
   HeadlessSchedule(ClickControlAt(300, 1019));
   HeadlessSchedule(ClickControlAt(1500, 1017));  // "Select Music"
-  HeadlessInput typed;
-  typed.time = 1800;
-  typed.kind = HeadlessInput::Kind::Char;
-  for (char c : std::string("brook.mid")) {
-    typed.key = static_cast<uint8_t>(c);
-    HeadlessSchedule(typed);
-  }
-  HeadlessInput enter;
-  enter.time = 1900;
-  enter.kind = HeadlessInput::Kind::Key;
-  enter.key = VK_RETURN;
-  enter.down = true;
-  HeadlessSchedule(enter);
-  enter.down = false;
-  HeadlessSchedule(enter);
+  ScheduleType(1800, "brook.mid");
+  SchedulePress(1900, VK_RETURN);
   bool running = false;
-  At(6000, [&] { running = GetMusicStatus().running; });
+  ScheduleCall(6000, [&] { running = GetMusicStatus().running; });
   Run();
   EXPECT_EQ(std::filesystem::path(gSettings.musicChoice).filename(), "brook.mid");
   EXPECT_TRUE(std::filesystem::path(gSettings.musicChoice).is_absolute());

@@ -145,13 +145,7 @@ class RoundTest : public ::testing::Test {
     } catch (const HeadlessIdle&) {
     }
   }
-  void CallAt(uint32_t time, std::function<void()> call) {
-    HeadlessInput in;
-    in.time = time;
-    in.kind = HeadlessInput::Kind::Call;
-    in.call = std::move(call);
-    HeadlessSchedule(in);
-  }
+
 
   static std::vector<int64_t> Traced(const std::string& what) {
     std::vector<int64_t> values;
@@ -214,8 +208,8 @@ TEST_F(RoundTest, OnePlayerPlaysEveryHoleFromNewRoundToEndOfRound) {
       hole10StrokesThen = gRound.players[0].strokes[9];
     }
   });
-  CallAt(celebrating, [&] { fanfare = HeadlessSoundPlaying("snds\\July4.wav"); });
-  CallAt(finalCard, [&] { cardHole = gRound.playPhase == kPhaseScoreShowing ? gRound.currentHole : -1; });
+  ScheduleCall(celebrating, [&] { fanfare = HeadlessSoundPlaying("snds\\July4.wav"); });
+  ScheduleCall(finalCard, [&] { cardHole = gRound.playPhase == kPhaseScoreShowing ? gRound.currentHole : -1; });
   Run(s);
 
   for (int32_t hole = 1; hole <= 18; ++hole) EXPECT_EQ(gRound.players[0].strokes[hole - 1], ExpectedStrokes(hole)) << hole;
@@ -271,11 +265,11 @@ TEST_F(RoundTest, TheFifthFailedStrokeOnAParTwoHoleGoesOverTheLimit) {
   int8_t strokesBefore = -1;
   uint16_t panelPixel = 0;
   uint16_t underPanel = 0;
-  CallAt(beforeFifth, [&] {
+  ScheduleCall(beforeFifth, [&] {
     strokesBefore = gRound.strokeCounter;
     underPanel = HeadlessScreen()->pixels[200 * 640 + 170];
   });
-  CallAt(duringPanel, [&] { panelPixel = HeadlessScreen()->pixels[200 * 640 + 170]; });
+  ScheduleCall(duringPanel, [&] { panelPixel = HeadlessScreen()->pixels[200 * 640 + 170]; });
   s.Continue(3000);
   Run(s);
   EXPECT_EQ(strokesBefore, 5);  // four failed strokes: the fifth is still allowed
@@ -293,7 +287,7 @@ TEST_F(RoundTest, AHoleInOneAllowsReplayAndRetryAndAReplayScoresTheSameCount) {
   s.At(kStartUp, "round Ann").Place(1).Stroke(165, 220);
   int32_t replay = -1;
   int32_t retry = -1;
-  CallAt(s.Now(), [&] {
+  ScheduleCall(s.Now(), [&] {
     replay = gRound.replayAllowed;
     retry = gRound.retryAllowed;
   });
@@ -329,19 +323,19 @@ TEST_F(RoundTest, RetryAfterWaterTakesBackThePenaltyAndRetryFromStrokeOnePlacesA
   s.At(kStartUp, "round Ann").OverLimit(1).Continue().OverLimit(2).Continue();
   s.Place(3).Stroke(180, 198);  // into the pond: a penalty stroke
   int8_t afterWater = 0;
-  CallAt(s.Now(), [&] { afterWater = gRound.strokeCounter; });
+  ScheduleCall(s.Now(), [&] { afterWater = gRound.strokeCounter; });
   s.Click(560, 460);  // "Retry Putt"
   int8_t afterRetry = 0;
   int32_t phaseAfterRetry = 0;
   BallState ball{};
-  CallAt(s.Now() + 100, [&] {
+  ScheduleCall(s.Now() + 100, [&] {
     afterRetry = gRound.strokeCounter;
     phaseAfterRetry = gRound.playPhase;
     ball = gRound.ball;
   });
   s.Click(560, 460, 300);  // again, from stroke 1: back to placing
   int32_t phaseAfterSecondRetry = 0;
-  CallAt(s.Now() + 100, [&] { phaseAfterSecondRetry = gRound.playPhase; });
+  ScheduleCall(s.Now() + 100, [&] { phaseAfterSecondRetry = gRound.playPhase; });
   s.Click(400, 460, 300);  // "Instant Replay" while placing does nothing
   Run(s);
   EXPECT_EQ(afterWater, 3);
@@ -359,7 +353,7 @@ TEST_F(RoundTest, RetryAfterWaterTakesBackThePenaltyAndRetryFromStrokeOnePlacesA
 TEST_F(RoundTest, JumpingAheadLeavesSkippedHolesUnscoredAndTheRoundOutOfTheBestScores) {
   Script s;
   s.At(kStartUp, "round Ann").Place(1);
-  CallAt(s.Now() + 100, [] { JumpToHole(4); });
+  ScheduleCall(s.Now() + 100, [] { JumpToHole(4); });
   s.Wait(300);
   for (int32_t hole = 5; hole <= 18; ++hole) {
     PlayHole(s, hole);
@@ -401,14 +395,14 @@ TEST_F(RoundTest, TheLKeyOpensHoleSelectAndTheChosenHoleComesNext) {
   s.Wait(500);
   int8_t hole = 0;
   int32_t phase = 0;
-  CallAt(s.Now(), [&] {
+  ScheduleCall(s.Now(), [&] {
     hole = gRound.currentHole;
     phase = gRound.playPhase;
   });
   s.At(200, "key L").At(300, "key Escape");  // cancelled: the round goes on where it was
   int8_t afterCancel = 0;
   int32_t phaseAfterCancel = 0;
-  CallAt(s.Now() + 100, [&] {
+  ScheduleCall(s.Now() + 100, [&] {
     afterCancel = gRound.currentHole;
     phaseAfterCancel = gRound.playPhase;
   });

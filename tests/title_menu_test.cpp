@@ -21,57 +21,24 @@
 
 namespace {
 
-HeadlessInput Input(uint32_t time, HeadlessInput::Kind kind) {
-  HeadlessInput in;
-  in.time = time;
-  in.kind = kind;
-  return in;
-}
 
-void At(uint32_t time, std::function<void()> call) {
-  HeadlessInput in = Input(time, HeadlessInput::Kind::Call);
-  in.call = std::move(call);
-  HeadlessSchedule(in);
-}
 
-void Key(uint32_t time, uint32_t key, bool down) {
-  HeadlessInput in = Input(time, HeadlessInput::Kind::Key);
-  in.key = key;
-  in.down = down;
-  HeadlessSchedule(in);
-}
 
-void Press(uint32_t time, uint32_t key) {
-  Key(time, key, true);
-  Key(time, key, false);
-}
 
-void Type(uint32_t time, const std::string& text) {
-  for (char c : text) {
-    HeadlessInput in = Input(time, HeadlessInput::Kind::Char);
-    in.key = static_cast<uint8_t>(c);
-    HeadlessSchedule(in);
-  }
-}
 
 void Click(uint32_t time, int32_t id) { HeadlessSchedule(ClickControlAt(time, id)); }
 
 // Replaces the whole text of the name box of a slot: click in it, select everything, type.
 void Rename(uint32_t time, int32_t slot, const std::string& name) {
   Click(time, 999 + 2 * slot);
-  Press(time + 1, VK_END);
-  Key(time + 1, VK_SHIFT, true);
-  Press(time + 1, VK_HOME);
-  Key(time + 1, VK_SHIFT, false);
-  if (name.empty()) Press(time + 1, VK_DELETE);
-  Type(time + 2, name);
+  SchedulePress(time + 1, VK_END);
+  ScheduleKey(time + 1, VK_SHIFT, true);
+  SchedulePress(time + 1, VK_HOME);
+  ScheduleKey(time + 1, VK_SHIFT, false);
+  if (name.empty()) SchedulePress(time + 1, VK_DELETE);
+  ScheduleType(time + 2, name);
 }
 
-std::string Text(int32_t id) {
-  char buffer[64];
-  GetDlgItemTextA(ActiveDialog(), id, buffer, sizeof buffer);
-  return buffer;
-}
 
 std::string Name(int32_t slot) {
   return std::string(gRound.players[slot - 1].name, strnlen(gRound.players[slot - 1].name, 16));
@@ -127,13 +94,13 @@ TEST_F(TitleMenuTest, NamesArriveWithTheFirstTickWithOnlySlotOneTicked) {
   uint32_t earlyTicked = 9, lateFocus = 0;
   LRESULT selection = 0;
   std::vector<bool> enabled;
-  At(150, [&] {
-    for (int32_t s = 1; s <= 8; ++s) early.push_back(Text(999 + 2 * s));
+  ScheduleCall(150, [&] {
+    for (int32_t s = 1; s <= 8; ++s) early.push_back(DialogItemText(999 + 2 * s));
     earlyTicked = IsDlgButtonChecked(ActiveDialog(), 1000);
   });
-  At(250, [&] {
+  ScheduleCall(250, [&] {
     for (int32_t s = 1; s <= 8; ++s) {
-      late.push_back(Text(999 + 2 * s));
+      late.push_back(DialogItemText(999 + 2 * s));
       stored.push_back(Name(s));
       enabled.push_back(IsWindowEnabled(GetDlgItem(ActiveDialog(), 999 + 2 * s)));
       EXPECT_EQ(IsDlgButtonChecked(ActiveDialog(), 998 + 2 * s), s == 1 ? BST_CHECKED : BST_UNCHECKED);
@@ -142,7 +109,7 @@ TEST_F(TitleMenuTest, NamesArriveWithTheFirstTickWithOnlySlotOneTicked) {
     lateFocus = GetDlgCtrlID(GetFocus());
     selection = SendDlgItemMessageA(ActiveDialog(), 1001, EM_GETSEL, 0, 0);
   });
-  Press(300, VK_ESCAPE);
+  SchedulePress(300, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(early, std::vector<std::string>(8, ""));
   EXPECT_EQ(earlyTicked, BST_UNCHECKED);
@@ -157,10 +124,10 @@ TEST_F(TitleMenuTest, NamesArriveWithTheFirstTickWithOnlySlotOneTicked) {
 
 TEST_F(TitleMenuTest, SlotsOneAndThreeMakeARoundOfThreeAndTheNamesAreSaved) {
   Click(300, 1004);
-  Type(310, "Cara");  // slot 3's box has the focus with its name selected
+  ScheduleType(310, "Cara");  // slot 3's box has the focus with its name selected
   Rename(400, 1, "Ann");
   Click(500, 1);
-  HeadlessSchedule(Input(600, HeadlessInput::Kind::Close));
+  HeadlessSchedule(InputAt(600, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(gRound.playerCount, 3);
   EXPECT_EQ(Name(1), "Ann");
@@ -179,9 +146,9 @@ TEST_F(TitleMenuTest, SlotsOneAndThreeMakeARoundOfThreeAndTheNamesAreSaved) {
 TEST_F(TitleMenuTest, FifteenthCharacterIsRefusedAndAnEmptyNameBecomesPlayerN) {
   Rename(300, 1, "Maximilianus Quill");
   Click(400, 1008);
-  Press(410, VK_BACK);  // slot 5's selected name is wiped
+  SchedulePress(410, VK_BACK);  // slot 5's selected name is wiped
   Click(500, 1);
-  HeadlessSchedule(Input(600, HeadlessInput::Kind::Close));
+  HeadlessSchedule(InputAt(600, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(Name(1), "Maximilianus Q");
   EXPECT_EQ(Name(5), "Player 5");
@@ -192,7 +159,7 @@ TEST_F(TitleMenuTest, StartWithNobodyTickedEndsTheProgram) {
   uint32_t focusAfterUntick = 0;
   bool nameBoxEnabled = true;
   Click(300, 1000);
-  At(310, [&] {
+  ScheduleCall(310, [&] {
     focusAfterUntick = GetDlgCtrlID(GetFocus());
     nameBoxEnabled = IsWindowEnabled(GetDlgItem(ActiveDialog(), 1001));
   });
@@ -210,19 +177,19 @@ TEST_F(TitleMenuTest, ClearBestScoresAsksAndOnlyYesClears) {
   for (int8_t& s : best.strokes) s = 2;
   std::string afterNo;
   bool menuStillUp = false;
-  At(100, [&] {
+  ScheduleCall(100, [&] {
     gBestScores.records[0] = best;
     SaveBestScores();
   });
   HeadlessQueueAnswer(IDNO);
   HeadlessQueueAnswer(IDYES);
   Click(300, 1018);
-  At(400, [&] {
+  ScheduleCall(400, [&] {
     afterNo = FormatBestScore(gBestScores.records[0]);
     menuStillUp = ActiveDialog() != 0 && gShell.applicationState == kStateTitleMenu;
   });
   Click(500, 1018);
-  HeadlessSchedule(Input(700, HeadlessInput::Kind::Close));
+  HeadlessSchedule(InputAt(700, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(afterNo, FormatBestScore(best));
   EXPECT_TRUE(menuStillUp);
@@ -239,13 +206,13 @@ TEST_F(TitleMenuTest, MarqueeShowsFiftyEightPositionsOfATextBeforeSwitching) {
   std::vector<std::string> shown;
   int32_t firstText = -1;
   for (uint32_t n = 0; n < 59; ++n) {
-    At(250 + 200 * n, [&] {
+    ScheduleCall(250 + 200 * n, [&] {
       if (firstText < 0) firstText = gTitleMenu.textIndex;
-      shown.push_back(Text(1));
+      shown.push_back(DialogItemText(1));
     });
   }
-  At(250 + 200 * 57, [&] { EXPECT_EQ(gTitleMenu.scroll, 0); });  // wrapped after showing p = 57
-  Press(12000, VK_ESCAPE);
+  ScheduleCall(250 + 200 * 57, [&] { EXPECT_EQ(gTitleMenu.scroll, 0); });  // wrapped after showing p = 57
+  SchedulePress(12000, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   ASSERT_EQ(shown.size(), 59u);
   for (int32_t p = 0; p <= kMarqueeLastPosition; ++p) {
@@ -261,12 +228,12 @@ TEST_F(TitleMenuTest, ReopenedMenuContinuesTheScroll) {
   int32_t scrollAtReopen = -1;
   std::string firstWindowAfter;
   Click(1100, 1017);  // five ticks shown: p is 5
-  HeadlessInput up = Input(1200, HeadlessInput::Kind::Button);
+  HeadlessInput up = InputAt(1200, HeadlessInput::Kind::Button);
   up.x = up.y = 5;
   HeadlessSchedule(up);
-  At(1300, [&] { scrollAtReopen = gTitleMenu.scroll; });
-  At(1450, [&] { firstWindowAfter = Text(1); });
-  Press(1500, VK_ESCAPE);
+  ScheduleCall(1300, [&] { scrollAtReopen = gTitleMenu.scroll; });
+  ScheduleCall(1450, [&] { firstWindowAfter = DialogItemText(1); });
+  SchedulePress(1500, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
   EXPECT_EQ(scrollAtReopen, 5);
@@ -279,10 +246,10 @@ TEST_F(TitleMenuTest, AboutClosesWithOkEnterAndEscThenPausesASecond) {
   Click(300, 1020);
   Click(400, IDOK);
   Click(2000, 1020);
-  Press(2100, VK_RETURN);
+  SchedulePress(2100, VK_RETURN);
   Click(3700, 1020);
-  Press(3800, VK_ESCAPE);
-  Press(5400, VK_ESCAPE);
+  SchedulePress(3800, VK_ESCAPE);
+  SchedulePress(5400, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   std::vector<uint32_t> backAt;
   for (const HeadlessTrace& t : HeadlessTraces()) {
@@ -300,12 +267,12 @@ TEST_F(TitleMenuTest, AboutClosesWithOkEnterAndEscThenPausesASecond) {
 TEST_F(TitleMenuTest, DemoButtonPicksAHoleAndComesBack) {
   uint8_t demoFlags[2] = {9, 9};
   Click(300, 1016);
-  At(350, [&] {  // the two demonstration players take slots 1 and 2
+  ScheduleCall(350, [&] {  // the two demonstration players take slots 1 and 2
     demoFlags[0] = gRound.players[0].playing;
     demoFlags[1] = gRound.players[1].playing;
   });
   Click(400, 1033);
-  Press(9000, VK_ESCAPE);
+  SchedulePress(9000, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(demoFlags[0], 0);
   EXPECT_EQ(demoFlags[1], 0);
@@ -328,7 +295,7 @@ TEST_F(SmallDialogTest, HoleSelectReturnsTheHoleOrZero) {
   EXPECT_EQ(SelectHoleDialog(), 18);
   Click(100, 1016);
   EXPECT_EQ(SelectHoleDialog(), 1);
-  Press(200, VK_ESCAPE);
+  SchedulePress(200, VK_ESCAPE);
   EXPECT_EQ(SelectHoleDialog(), 0);
 }
 
