@@ -223,7 +223,14 @@ click_game() {  # click_game X Y in game coordinates
 }
 start_game "$OUT/third.log"
 FIRST_PID=$STARTED  # cleaned up like the first copy
-sleep 2
+# Start-up waits for the music player, and keys typed before the menu is up go to the game window: wait
+# for the menu's face at the centre, then for its first tick.
+for ((i = 0; i < 40; i++)); do
+  import -window root "$OUT/waiting.png" 2>>"$OUT/import.log"
+  is_grey "$(face_grey "$OUT/waiting.png")" && break
+  sleep 0.25
+done
+sleep 0.5
 alive "$FIRST_PID" || fail "the game did not start again"
 # Slot 1's name is selected after the menu's first tick: typing replaces it; Enter is the start button.
 xdotool type --delay 50 "Smokey"
