@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs one play script through quillmere-sim and compares what it prints with the expected lines.
 # usage: run_play.sh SIM GAME_DIR SCRIPT   (SCRIPT.expected beside it; screenshots land in a scratch folder)
+# A script with the line "# needs: desktop" runs with a desktop folder; SCRIPT.launcher beside it is then the
+# launcher expected there afterwards, with @GAME@ standing for the game folder.
 set -euo pipefail
 sim=$1 game=$2 script=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A home of its own: the user's desktop folder must not turn a run into a first run with a launcher question.
 mkdir -p "$work/config" "$work/home"
+if grep -qx '# needs: desktop' "$script"; then mkdir -p "$work/home/Desktop"; fi
 set +e
 (cd "$work" && HOME="$work/home" "$sim" play --game "$game" --config "$work/config" --script "$script") >"$work/out.txt"
 code=$?
@@ -14,6 +17,14 @@ set -e
 if ! diff -u "${script%.play}.expected" "$work/out.txt"; then
   echo "FAIL: $(basename "$script") printed something else (exit $code)"
   exit 1
+fi
+launcher="${script%.play}.launcher"
+if [ -e "$launcher" ]; then
+  game_dir=$(cd "$game" && pwd -P)
+  if ! diff -u <(sed "s|@GAME@|$game_dir|g" "$launcher") "$work/home/Desktop/Quillmere Brindlemoor.desktop"; then
+    echo "FAIL: $(basename "$script") left another launcher on the desktop"
+    exit 1
+  fi
 fi
 # Every screenshot the script asked for must show something: not a black screen.
 for shot in "$work"/*.png; do
