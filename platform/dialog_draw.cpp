@@ -227,14 +227,16 @@ void DrawList(DC* dc, const Dialog& d, const Control& c, RECT r) {
   }
 }
 
+HFONT BoldArial(int32_t height) {
+  LOGFONTA lf;
+  lf.lfHeight = -height;
+  lf.lfWeight = FW_BOLD;
+  std::strcpy(lf.lfFaceName, "Arial");
+  return CreateFontIndirectA(&lf);
+}
+
 HFONT IconFont() {
-  static HFONT font = [] {
-    LOGFONTA lf;
-    lf.lfHeight = -24;
-    lf.lfWeight = FW_BOLD;
-    std::strcpy(lf.lfFaceName, "Arial");
-    return CreateFontIndirectA(&lf);
-  }();
+  static HFONT font = BoldArial(24);
   return font;
 }
 
@@ -345,13 +347,7 @@ HFONT DialogFont() {
 }
 
 HFONT DialogBoldFont() {
-  static HFONT font = [] {
-    LOGFONTA lf;
-    lf.lfHeight = -11;
-    lf.lfWeight = FW_BOLD;
-    std::strcpy(lf.lfFaceName, "Arial");
-    return CreateFontIndirectA(&lf);
-  }();
+  static HFONT font = BoldArial(11);
   return font;
 }
 
