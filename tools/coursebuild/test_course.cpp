@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/hole_map.h"
 #include "tools/coursebuild/lzcc_encode.h"
 #include "tools/coursebuild/raster.h"
 
@@ -16,250 +17,14 @@ namespace {
 
 using raster::Rgb;
 
-constexpr int32_t kW = 640;
-constexpr int32_t kH = 480;
-constexpr size_t kPixels = static_cast<size_t>(kW) * kH;
-constexpr int32_t kFieldRows = 441;  // rows 0..440 are ground; below them the status strip
-constexpr int32_t kWallThickness = 6;
-constexpr int32_t kFunnelRadius = 14;
-constexpr int32_t kCupRadius = 4;
+using Pt = MapPt;
 
-// Straight wall normals, pointing from the ground into the wall: entries 0..7 of every hole's wall table.
-constexpr int16_t kNormals[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+constexpr int32_t kW = kMapW;
+constexpr int32_t kH = kMapH;
+constexpr size_t kPixels = kMapPixels;
 
 constexpr Rgb kKey{255, 0, 255};
 constexpr Rgb kBedColour{98, 170, 80};  // hole 16's flower bed; the butterfly frames are drawn on it
-
-enum Look : uint8_t {
-  kVoid,
-  kFelt,
-  kWall,
-  kRock,
-  kPadMat,
-  kCupHole,
-  kFunnelLip,
-  kWaterLook,
-  kSand,
-  kSlopeLook,
-  kBowlLook,
-  kSwitchOn,
-  kSwitchOff,
-  kStrength,
-  kMouth,
-  kBridge,
-  kLaunchLook,
-  kReturnLook,
-  kBumper,
-  kIce,
-  kChuteLook,
-  kTeleportPad,
-  kOutlet,
-  kFlowers,
-  kBed,
-  kPipe,
-  kPipeWall,
-  kGate,
-  kArrow,
-};
-
-bool IsGround(uint8_t code) { return code != 0 && code != 4 && (code & 0xF0) != 0xA0; }
-
-int32_t ISqrt(int64_t v) {
-  if (v <= 0) return 0;
-  int64_t r = 0;
-  int64_t bit = int64_t{1} << 40;
-  while (bit > v) bit >>= 2;
-  while (bit) {
-    if (v >= r + bit) {
-      v -= r + bit;
-      r = (r >> 1) + bit;
-    } else {
-      r >>= 1;
-    }
-    bit >>= 2;
-  }
-  return static_cast<int32_t>(r);
-}
-
-struct Pt {
-  int32_t x, y;
-};
-
-// One hole under construction: codes and looks by screen pixel, and the tables of its bottom rows.
-class HoleMap {
- public:
-  std::vector<uint8_t> code = std::vector<uint8_t>(kPixels, 0);
-  std::vector<uint8_t> look = std::vector<uint8_t>(kPixels, kVoid);
-  std::array<Pt, 16> wall{}, cup{}, centre{};
-  int16_t slopeStrength = 1;
-  bool roughWalls = false;  // hole 16: its straight walls stop only gliding balls, so the rim is rough
-
-  HoleMap() {
-    for (int32_t n = 0; n < 8; ++n) wall[n] = {kNormals[n][0], kNormals[n][1]};
-  }
-
-  uint8_t CodeAt(int32_t x, int32_t y) const { return code[static_cast<size_t>(y) * kW + x]; }
-  uint8_t LookAt(int32_t x, int32_t y) const { return look[static_cast<size_t>(y) * kW + x]; }
-  void Set(int32_t x, int32_t y, uint8_t c, uint8_t l) {
-    code[static_cast<size_t>(y) * kW + x] = c;
-    look[static_cast<size_t>(y) * kW + x] = l;
-  }
-  // A tunnel's bends and ends lie under whatever is drawn there.
-  void Hidden(int32_t x, int32_t y, uint8_t c) { code[static_cast<size_t>(y) * kW + x] = c; }
-
-  template <typename F>
-  void Paint(int32_t x0, int32_t y0, int32_t x1, int32_t y1, F inside, uint8_t c, uint8_t l) {
-    x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, kW), y1 = std::min(y1, kFieldRows);
-    for (int32_t y = y0; y < y1; ++y)
-      for (int32_t x = x0; x < x1; ++x)
-        if (inside(x, y)) Set(x, y, c, l);
-  }
-  void Rect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t c, uint8_t l) {
-    Paint(
-        x0, y0, x1, y1, [](int32_t, int32_t) { return true; }, c, l);
-  }
-  void Disc(int32_t cx, int32_t cy, int32_t r, uint8_t c, uint8_t l) {
-    Paint(
-        cx - r, cy - r, cx + r + 1, cy + r + 1,
-        [=](int32_t x, int32_t y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; }, c, l);
-  }
-  void Ellipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint8_t c, uint8_t l) {
-    Paint(
-        cx - rx, cy - ry, cx + rx + 1, cy + ry + 1,
-        [=](int32_t x, int32_t y) { return raster::InEllipse(x, y, cx, cy, rx, ry); }, c, l);
-  }
-  // Pixel centres inside the polygon (even-odd), in doubled coordinates so the centres are whole numbers.
-  void Polygon(std::initializer_list<Pt> points, uint8_t c, uint8_t l) {
-    const std::vector<Pt> p(points);
-    int32_t x0 = kW, y0 = kH, x1 = 0, y1 = 0;
-    for (const Pt& q : p)
-      x0 = std::min(x0, q.x), y0 = std::min(y0, q.y), x1 = std::max(x1, q.x), y1 = std::max(y1, q.y);
-    Paint(
-        x0, y0, x1 + 1, y1 + 1,
-        [&p](int32_t x, int32_t y) {
-          const int64_t px = 2 * x + 1, py = 2 * y + 1;
-          bool in = false;
-          for (size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) {
-            const int64_t xi = 2 * int64_t{p[i].x}, yi = 2 * int64_t{p[i].y}, xj = 2 * int64_t{p[j].x},
-                          yj = 2 * int64_t{p[j].y};
-            if ((yi > py) == (yj > py)) continue;
-            // Is the centre left of where the edge crosses its row? Multiplied out, minding the sign.
-            const int64_t lhs = (px - xi) * (yj - yi), rhs = (xj - xi) * (py - yi);
-            if (yj > yi ? lhs < rhs : lhs > rhs) in = !in;
-          }
-          return in;
-        },
-        c, l);
-  }
-  void Pad(int32_t x0, int32_t y0, int32_t x1, int32_t y1) { Rect(x0, y0, x1, y1, 1, kPadMat); }
-  // The cup with its funnel pulling toward cup table entry n.
-  void Cup(int32_t cx, int32_t cy, int32_t n) {
-    Disc(cx, cy, kFunnelRadius, static_cast<uint8_t>(0x90 + n), kFunnelLip);
-    Disc(cx, cy, kCupRadius, 2, kCupHole);
-    cup[n] = {cx, cy};
-  }
-
-  // Grows walls into the void around the ground, then gives every straight wall pixel the normal of the
-  // ground within three pixels of it, rounded to one of the eight directions of the wall table.
-  void Walls() {
-    std::vector<uint8_t> nearRow(kPixels, 0), near(kPixels, 0);
-    for (int32_t y = 0; y < kFieldRows; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        if (!IsGround(CodeAt(x, y))) continue;
-        for (int32_t dx = -kWallThickness; dx <= kWallThickness; ++dx)
-          if (x + dx >= 0 && x + dx < kW) nearRow[static_cast<size_t>(y) * kW + x + dx] = 1;
-      }
-    for (int32_t y = 0; y < kFieldRows; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        if (!nearRow[static_cast<size_t>(y) * kW + x]) continue;
-        for (int32_t dy = -kWallThickness; dy <= kWallThickness; ++dy)
-          if (y + dy >= 0 && y + dy < kFieldRows) near[static_cast<size_t>(y + dy) * kW + x] = 1;
-      }
-    for (int32_t y = 0; y < kFieldRows; ++y)
-      for (int32_t x = 0; x < kW; ++x)
-        if (near[static_cast<size_t>(y) * kW + x] && CodeAt(x, y) == 0 && LookAt(x, y) == kVoid) Set(x, y, 0xA0, kWall);
-    for (int32_t y = 0; y < kFieldRows; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        if (LookAt(x, y) != kWall) continue;
-        int32_t sx = 0, sy = 0;
-        for (int32_t dy = -3; dy <= 3; ++dy)
-          for (int32_t dx = -3; dx <= 3; ++dx) {
-            const int32_t qx = x + dx, qy = y + dy;
-            if (qx < 0 || qx >= kW || qy < 0 || qy >= kFieldRows || !IsGround(CodeAt(qx, qy))) continue;
-            const int32_t weight = 4 - std::max(std::abs(dx), std::abs(dy));  // the nearest ground counts most
-            sx -= dx * weight * weight, sy -= dy * weight * weight;
-          }
-        code[static_cast<size_t>(y) * kW + x] =
-            roughWalls ? 4 : static_cast<uint8_t>(0xA0 + FacingNormal(x, y, sx, sy));
-      }
-  }
-
-  // Turns the straight walls where `where` holds into a wall curved around (cx, cy): wall table entry 8 + n.
-  // Only pixels whose straight normal lies within 50 degrees of the line from the centre change: where the
-  // curve meets a straight wall at an angle, the straight wall keeps its own normal, or a ball running along
-  // it would meet a normal pointing out of the wall.
-  template <typename F>
-  void CurvedWalls(int32_t cx, int32_t cy, int32_t n, F where) {
-    for (int32_t y = 0; y < kFieldRows; ++y)
-      for (int32_t x = 0; x < kW; ++x) {
-        const uint8_t c = CodeAt(x, y);
-        if (LookAt(x, y) != kWall || (c & 0xF8) != 0xA0 || !where(x, y)) continue;
-        const int64_t nx = kNormals[c & 7][0], ny = kNormals[c & 7][1], vx = x - cx, vy = y - cy;
-        const int64_t dot = nx * vx + ny * vy;
-        if (dot > 0 && 100 * dot * dot >= 41 * (nx * nx + ny * ny) * (vx * vx + vy * vy))
-          code[static_cast<size_t>(y) * kW + x] = static_cast<uint8_t>(0xA8 + n);
-      }
-    wall[8 + n] = {cx, cy};
-  }
-
- private:
-  // The normal for a wall pixel: of the eight, those that every ground pixel beside it (left, right, above,
-  // below) would run into, and of those the one nearest the sum of the directions from that ground, else
-  // (ground only at a corner, or beyond) nearest (sx, sy). So a flat edge faces its ground, the corner where
-  // a slanted edge meets a straight one takes the diagonal between them, and the tip of a thin rail faces the
-  // way it is met rather than the water behind it. Ground on opposite sides (never in our walls): plain
-  // rounding of (sx, sy).
-  int32_t FacingNormal(int32_t x, int32_t y, int32_t sx, int32_t sy) const {
-    int32_t ax = 0, ay = 0;
-    std::vector<Pt> beside;
-    for (const Pt s : {Pt{1, 0}, Pt{-1, 0}, Pt{0, 1}, Pt{0, -1}}) {
-      const int32_t qx = x - s.x, qy = y - s.y;
-      if (qx >= 0 && qx < kW && qy >= 0 && qy < kFieldRows && IsGround(CodeAt(qx, qy))) {
-        beside.push_back(s);
-        ax += s.x, ay += s.y;
-      }
-    }
-    auto score = [](int32_t n, int64_t vx, int64_t vy) {
-      // dot / |n| compared without roots: the sign, then dot squared over |n| squared.
-      const int64_t dot = kNormals[n][0] * vx + kNormals[n][1] * vy;
-      return (dot >= 0 ? 1 : -1) * dot * dot * (n < 4 ? 2 : 1);
-    };
-    int32_t best = -1;
-    for (int32_t n = 0; n < 8; ++n) {
-      bool faces = true;
-      for (const Pt s : beside) faces = faces && kNormals[n][0] * s.x + kNormals[n][1] * s.y > 0;
-      if (!faces) continue;
-      if (best < 0) {
-        best = n;
-        continue;
-      }
-      const int64_t a = score(n, ax, ay), b = score(best, ax, ay);
-      if (a > b || (a == b && score(n, sx, sy) > score(best, sx, sy))) best = n;
-    }
-    return best >= 0 ? best : NormalIndex(sx, sy);
-  }
-
-  // tan 22.5 degrees is about 0.414: within that of an axis the normal is straight, else diagonal.
-  static int32_t NormalIndex(int32_t sx, int32_t sy) {
-    const int64_t ax = std::abs(sx), ay = std::abs(sy);
-    if (ax == 0 && ay == 0) return 0;  // deep inside a wall: no ball ever gets here
-    if (ay * 1000 <= ax * 414) return sx > 0 ? 0 : 2;
-    if (ax * 1000 <= ay * 414) return sy > 0 ? 1 : 3;
-    for (int32_t n = 4; n < 8; ++n)
-      if ((kNormals[n][0] > 0) == (sx > 0) && (kNormals[n][1] > 0) == (sy > 0)) return n;
-    return 0;
-  }
-};
 
 const TestHoleInfo kHoles[kTestHoles] = {
     {2, 70, 205, 100, 235, 520, 220, "plain green: straight walls, a rough rock, pad, cup and funnel"},
@@ -507,28 +272,10 @@ uint8_t RawValue(int32_t hole, uint8_t code) {
   return static_cast<uint8_t>((code - 1 + 100) % 255 + 1);
 }
 
-void PutI16(std::vector<uint8_t>& map, size_t at, int32_t v) {
-  map[at] = static_cast<uint8_t>(v & 0xFF);
-  map[at + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-}
-
 std::vector<uint8_t> MapBytes(int32_t hole, const HoleMap& m) {
-  std::vector<uint8_t> map(static_cast<size_t>(kW) * kH, 0);
-  for (int32_t y = 0; y < kFieldRows; ++y)
-    for (int32_t x = 0; x < kW; ++x)
-      map[static_cast<size_t>(x) + static_cast<size_t>(kW) * (kH - 1 - y)] = RawValue(hole, m.CodeAt(x, y));
-  for (int32_t code = 0; code < 256; ++code)
-    map[RawValue(hole, static_cast<uint8_t>(code))] = static_cast<uint8_t>(code);
-  for (int32_t n = 0; n < 16; ++n) {
-    PutI16(map, 640 + 4 * n, m.wall[n].x);
-    PutI16(map, 640 + 4 * n + 2, m.wall[n].y);
-    PutI16(map, 1280 + 4 * n, m.cup[n].x);
-    PutI16(map, 1280 + 4 * n + 2, m.cup[n].y);
-    PutI16(map, 1920 + 4 * n, m.centre[n].x);
-    PutI16(map, 1920 + 4 * n + 2, m.centre[n].y);
-  }
-  PutI16(map, 1920 + 64, m.slopeStrength);
-  return map;
+  std::array<uint8_t, 256> rawOf{};
+  for (int32_t code = 0; code < 256; ++code) rawOf[code] = RawValue(hole, static_cast<uint8_t>(code));
+  return HoleMapBytes(m, rawOf);
 }
 
 // ---- Pictures ----------------------------------------------------------------------------------------
