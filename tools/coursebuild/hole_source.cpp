@@ -263,10 +263,10 @@ class Compiler {
     Fail(line, "'" + word + "' is not a statement this compiler knows");
   }
 
-  void Finish(const std::string& file) {
+  void Finish(const std::string& file, bool needCup) {
     const Line end({}, file + ": ");
     if (!havePar_) Fail(end, "the hole has no par");
-    if (!haveCup_) Fail(end, "the hole has no cup");
+    if (needCup && !haveCup_) Fail(end, "the hole has no cup");
     bool pad = false;
     for (const uint8_t c : m_.code) pad = pad || c == 1;
     if (!pad) Fail(end, "the hole has no start pad");
@@ -391,7 +391,8 @@ std::vector<std::string> SplitWords(std::string_view s) {
 
 }  // namespace
 
-std::optional<CompiledHole> CompileHoleSource(std::string_view text, const std::string& fileName, std::string* error) {
+std::optional<CompiledHole> CompileHoleSource(std::string_view text, const std::string& fileName, std::string* error,
+                                              bool needCup) {
   CompiledHole hole;
   Compiler compiler(&hole);
   try {
@@ -401,7 +402,7 @@ std::optional<CompiledHole> CompileHoleSource(std::string_view text, const std::
       text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
       if (!words.empty()) compiler.Statement(Line(std::move(words), fileName + ":" + std::to_string(number) + ": "));
     }
-    compiler.Finish(fileName);
+    compiler.Finish(fileName, needCup);
   } catch (const Failure& f) {
     *error = f.message;
     return std::nullopt;

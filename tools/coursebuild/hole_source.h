@@ -17,8 +17,10 @@ struct CompiledHole {
 };
 
 // Compiles one hole source. None, with "FILE:LINE: what is wrong" in *error, for anything the compiler cannot
-// take as written: an unknown word, a number out of range, a shape with too few points, a missing par.
-std::optional<CompiledHole> CompileHoleSource(std::string_view text, const std::string& fileName, std::string* error);
+// take as written: an unknown word, a number out of range, a shape with too few points, a missing par or cup.
+// A design tool may leave the cup out (needCup false) to see where the strokes go without one.
+std::optional<CompiledHole> CompileHoleSource(std::string_view text, const std::string& fileName, std::string* error,
+                                              bool needCup = true);
 
 // Reads and compiles the file; a file that cannot be read is an error too.
 std::optional<CompiledHole> CompileHoleFile(const std::filesystem::path& path, std::string* error);
