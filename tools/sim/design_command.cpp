@@ -174,18 +174,40 @@ void PrintStrokes(const std::vector<TracedStroke>& strokes) {
                 s.trace.size(), s.restX, s.restY, s.phase == kPhaseHoled || s.phase == kPhaseHoleInOne ? ", dropped" : "");
 }
 
+// The hole as written, its scripted strokes traced into a file: one line per stroke, "player stroke x,y x,y ...".
+int WriteTraces(const std::string& game, int32_t hole, const std::string& source, const std::string& out) {
+  std::string error;
+  const std::optional<CompiledHole> compiled = CompileHoleFile(source, &error);
+  if (!compiled || !WriteHole(game, hole, *compiled, true)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  const std::vector<TracedStroke> strokes = TraceScript(game, hole);
+  PrintStrokes(strokes);
+  std::FILE* f = std::fopen(out.c_str(), "w");
+  if (!f) return 1;
+  for (const TracedStroke& s : strokes) {
+    std::fprintf(f, "%d %d", s.player, s.stroke);
+    for (const TracePoint& p : s.trace) std::fprintf(f, " %d,%d", p.x, p.y);
+    std::fprintf(f, "\n");
+  }
+  std::fclose(f);
+  return 0;
+}
+
 }  // namespace
 
 int RunDesign(const SimOptions& o) {
   const int32_t hole = o.count("hole") ? std::atoi(o.at("hole").c_str()) : 0;
   if (!o.count("game") || !o.count("source") || hole < 1 || hole > 18) {
-    std::fputs("usage: quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K]\n",
+    std::fputs("usage: quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K] [--traces OUT]\n",
                 stderr);
     return 2;
   }
   const std::string game = std::filesystem::absolute(o.at("game")).string();
   const int32_t radius = o.count("funnel") ? std::atoi(o.at("funnel").c_str()) : 14;
   const int32_t show = o.count("show") ? std::atoi(o.at("show").c_str()) : 5;
+  if (o.count("traces")) return WriteTraces(game, hole, o.at("source"), o.at("traces"));
   std::ifstream file(o.at("source"), std::ios::binary);
   const std::string text = WithoutCup(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
   std::string error;
