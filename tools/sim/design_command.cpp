@@ -195,12 +195,43 @@ int WriteTraces(const std::string& game, int32_t hole, const std::string& source
   return 0;
 }
 
+std::string Substituted(std::string text, int32_t x, int32_t y) {
+  const std::string point = std::to_string(x) + "," + std::to_string(y);
+  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + point.size()))
+    text.replace(at, 1, point);
+  return text;
+}
+
+// Every '@' in the source stands for one point tried over a grid, nearest the wanted place first; the
+// points whose hole the demonstration plays out on are printed.
+int Sweep(const SimOptions& o, const std::string& game, int32_t hole, const std::string& text, int32_t show) {
+  int32_t x0 = 0, y0 = 0, x1 = 639, y1 = 440, nearX = 320, nearY = 220;
+  std::sscanf(o.at("sweep").c_str(), "%d,%d,%d,%d", &x0, &y0, &x1, &y1);
+  if (o.count("near")) std::sscanf(o.at("near").c_str(), "%d,%d", &nearX, &nearY);
+  const int32_t step = o.count("step") ? std::max(1, std::atoi(o.at("step").c_str())) : 4;
+  std::vector<MapPt> points;
+  for (int32_t y = y0; y <= y1; y += step)
+    for (int32_t x = x0; x <= x1; x += step) points.push_back({x, y});
+  auto far = [&](const MapPt& p) { return int64_t{p.x - nearX} * (p.x - nearX) + int64_t{p.y - nearY} * (p.y - nearY); };
+  std::stable_sort(points.begin(), points.end(), [&](const MapPt& a, const MapPt& b) { return far(a) < far(b); });
+  int32_t proved = 0;
+  for (const MapPt& p : points) {
+    std::string error;
+    const std::optional<CompiledHole> compiled = CompileHoleSource(Substituted(text, p.x, p.y), o.at("source"), &error);
+    if (!compiled || !WriteHole(game, hole, *compiled, false) || !DemoPlaysOut(hole)) continue;
+    std::printf("  @ = %d,%d\n", p.x, p.y);
+    if (++proved >= show) break;
+  }
+  return proved > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int RunDesign(const SimOptions& o) {
   const int32_t hole = o.count("hole") ? std::atoi(o.at("hole").c_str()) : 0;
   if (!o.count("game") || !o.count("source") || hole < 1 || hole > 18) {
-    std::fputs("usage: quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K] [--traces OUT]\n",
+    std::fputs("usage: quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K] [--traces OUT]\n"
+      "       [--sweep X0,Y0,X1,Y1 [--step S]]\n",
                 stderr);
     return 2;
   }
@@ -209,6 +240,9 @@ int RunDesign(const SimOptions& o) {
   const int32_t show = o.count("show") ? std::atoi(o.at("show").c_str()) : 5;
   if (o.count("traces")) return WriteTraces(game, hole, o.at("source"), o.at("traces"));
   std::ifstream file(o.at("source"), std::ios::binary);
+  if (o.count("sweep"))
+    return Sweep(o, game, hole, std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()),
+                 show);
   const std::string text = WithoutCup(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
   std::string error;
   const std::optional<CompiledHole> open = CompileHoleSource(text, o.at("source"), &error, false);

@@ -28,7 +28,7 @@ const char* kUsage =
     "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
     "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n"
     "       quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K]\n"
-    "                     [--traces OUT]\n"
+    "                     [--traces OUT] [--sweep X0,Y0,X1,Y1 [--step S]]\n"
     "       quillmere-sim music --file F.mid --out F.wav [--seconds S] [--volume V]\n";
 
 // Options that stand alone; every other option takes the next word as its value.
