@@ -151,9 +151,10 @@ std::string WithoutCup(const std::string& text) {
   return out;
 }
 
-bool DemoPlaysOut(int32_t hole) {
+bool DemoPlaysOut(const std::string& game, int32_t hole) {
   std::vector<std::pair<int32_t, int32_t>> outcome(kDemoRecordCount, {0, 0});
   HeadlessReset(HeadlessConfig{});
+  SetCurrentDirectoryA(game.c_str());
   InitDisplay(0);
   InitSound(0);
   gDemo.recordHook = [&](int32_t index) { outcome[index] = {1, gRound.playPhase}; };
@@ -163,6 +164,7 @@ bool DemoPlaysOut(int32_t hole) {
     if (kDemoScript[i].hole != hole) continue;
     const bool last = kDemoScript[i + 1].hole != hole || kDemoScript[i + 1].player != kDemoScript[i].player;
     const bool dropped = outcome[i].second == kPhaseHoled || outcome[i].second == kPhaseHoleInOne;
+    if (getenv("QUILL_DESIGN_DEBUG")) std::fprintf(stderr, "rec %d used %d phase %d\n", i, outcome[i].first, outcome[i].second);
     if (!outcome[i].first || (last && !dropped)) return false;
   }
   return true;
@@ -218,7 +220,8 @@ int Sweep(const SimOptions& o, const std::string& game, int32_t hole, const std:
   for (const MapPt& p : points) {
     std::string error;
     const std::optional<CompiledHole> compiled = CompileHoleSource(Substituted(text, p.x, p.y), o.at("source"), &error);
-    if (!compiled || !WriteHole(game, hole, *compiled, false) || !DemoPlaysOut(hole)) continue;
+    if (!compiled) continue;  // a point the shapes refuse, such as a cup off the ground
+    if (!WriteHole(game, hole, *compiled, false) || !DemoPlaysOut(game, hole)) continue;
     std::printf("  @ = %d,%d\n", p.x, p.y);
     if (++proved >= show) break;
   }
@@ -269,7 +272,7 @@ int RunDesign(const SimOptions& o) {
     const std::string withCup = text + "cup " + std::to_string(c.x) + "," + std::to_string(c.y) + " funnel " +
                                 std::to_string(radius) + "\n";
     const std::optional<CompiledHole> cupped = CompileHoleSource(withCup, o.at("source"), &error);
-    if (!cupped || !WriteHole(game, hole, *cupped, false) || !DemoPlaysOut(hole)) continue;
+    if (!cupped || !WriteHole(game, hole, *cupped, false) || !DemoPlaysOut(game, hole)) continue;
     std::printf("  cup %d,%d funnel %d  (last strokes pass at speed %d)\n", c.x, c.y, radius, c.worstSpeed);
     ++proved;
   }
