@@ -73,13 +73,19 @@ raster::Mask MaskOf(F value) {
   return mask;
 }
 
+// Runs are of one look, and for slopes of one direction too, so neighbouring slopes shade on their own.
+int32_t RunKey(const Field& f, int32_t x, int32_t y) {
+  const uint8_t look = f.Look(x, y);
+  return look == kSlopeLook ? look | f.m.CodeAt(x, y) << 8 : look;
+}
+
 void MeasureRuns(Field& f) {
   f.rowStart.assign(kMapPixels, 0), f.rowLength.assign(kMapPixels, 0);
   f.columnStart.assign(kMapPixels, 0), f.columnLength.assign(kMapPixels, 0);
   for (int32_t y = 0; y < kFieldRows; ++y)
     for (int32_t x = 0; x < kMapW;) {
       int32_t end = x;
-      while (end < kMapW && f.Look(end, y) == f.Look(x, y)) ++end;
+      while (end < kMapW && RunKey(f, end, y) == RunKey(f, x, y)) ++end;
       for (int32_t i = x; i < end; ++i)
         f.rowStart[Field::Index(i, y)] = static_cast<int16_t>(x), f.rowLength[Field::Index(i, y)] = static_cast<int16_t>(end - x);
       x = end;
@@ -87,7 +93,7 @@ void MeasureRuns(Field& f) {
   for (int32_t x = 0; x < kMapW; ++x)
     for (int32_t y = 0; y < kFieldRows;) {
       int32_t end = y;
-      while (end < kFieldRows && f.Look(x, end) == f.Look(x, y)) ++end;
+      while (end < kFieldRows && RunKey(f, x, end) == RunKey(f, x, y)) ++end;
       for (int32_t i = y; i < end; ++i)
         f.columnStart[Field::Index(x, i)] = static_cast<int16_t>(y),
         f.columnLength[Field::Index(x, i)] = static_cast<int16_t>(end - y);
@@ -154,6 +160,16 @@ float SoftLight(int32_t x, int32_t y, uint32_t seed) {
 
 // ---- Ground --------------------------------------------------------------------------------------------
 
+// Where along its run a pixel lies, 0 at the start (left or top) and 1 at the end.
+float RunPosition(const Field& f, int32_t x, int32_t y, bool alongRow) {
+  const size_t i = Field::Index(x, y);
+  const float start = alongRow ? f.rowStart[i] : f.columnStart[i], length = alongRow ? f.rowLength[i] : f.columnLength[i];
+  return (static_cast<float>(alongRow ? x : y) - start + 0.5f) / std::max(1.0f, length);
+}
+bool RunsAlongRow(const Field& f, int32_t x, int32_t y) {
+  return f.rowLength[Field::Index(x, y)] >= f.columnLength[Field::Index(x, y)];
+}
+
 Col Felt(int32_t x, int32_t y, uint32_t seed) {
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   // Fine nap: single-pixel fibres over a faint weave.
@@ -176,24 +192,27 @@ Col Slope(const Field& f, int32_t x, int32_t y, uint8_t code) {
   const float turn = static_cast<float>(code & 0x0F) * kPi / 8, dx = std::cos(turn), dy = std::sin(turn);
   const float fx = static_cast<float>(x) + 0.5f, fy = static_cast<float>(y) + 0.5f;
   const float along = fx * dx + fy * dy, across = -fx * dy + fy * dx;
-  Col c = Mix(Felt(x, y, f.seed), Hex(0x4A9A3E), 0.35f);
+  Col c = Mix(Felt(x, y, f.seed), Hex(0x4A9A3E), 0.3f);
+  // High ground pale, low ground in shadow: from the slope's uphill edge to its downhill one.
+  const float fall = (dx * (RunPosition(f, x, y, true) - 0.5f) + dy * (RunPosition(f, x, y, false) - 0.5f)) /
+                     (std::fabs(dx) + std::fabs(dy));
   const float towardLight = -(dx + dy) / 1.41f;
-  float terrace = along / 10 - std::floor(along / 10);
-  c = Light(c, 0.09f * towardLight + 0.10f * (0.5f - terrace));
-  const float row = std::floor(across / 26);
-  float cu = along + 13 * std::fmod(std::fabs(row), 2.0f);
-  cu = cu - 26 * std::floor(cu / 26) - 13;
-  const float cv = across - 26 * row - 13;
-  if (std::fabs(cv) < 7) c = Light(c, 0.16f * paint::Cover(std::fabs(cu + std::fabs(cv) - 3) * 0.707f - 0.7f));
+  c = Light(c, 0.06f * towardLight - 0.26f * fall);
+  const float row = std::floor(across / 24);
+  float cu = along + 12 * std::fmod(std::fabs(row), 2.0f);
+  cu = cu - 24 * std::floor(cu / 24) - 12;
+  const float cv = across - 24 * row - 12;
+  if (std::fabs(cv) < 6.5f) c = Light(c, 0.22f * paint::Cover(std::fabs(cu + std::fabs(cv) - 3) * 0.707f - 0.8f));
   return c;
 }
 
 // A dish falling toward centre: lit on the far side from the light, with faint rings like contour lines.
-Col Dish(Col base, int32_t x, int32_t y, MapPt centre, float strength, float rings) {
+Col Dish(Col base, int32_t x, int32_t y, MapPt centre, float strength, float rings, float fade) {
   const float rx = static_cast<float>(x - centre.x), ry = static_cast<float>(y - centre.y);
   const float r = paint::Length(rx, ry);
   if (r < 0.5f) return Light(base, -strength);
-  Col c = Light(base, strength * (rx + ry) / (1.41f * r) * SmoothStep(0, 10, r));
+  const float fading = fade > 0 ? SmoothStep(fade, fade * 0.3f, r) : 1.0f;
+  Col c = Light(base, strength * fading * (rx + ry) / (1.41f * r) * SmoothStep(0, 10, r));
   if (rings > 0) {
     const float ring = r / rings - std::floor(r / rings);
     c = Light(c, -0.06f * SmoothStep(0.25f, 0.0f, std::fabs(ring - 0.5f) - 0.25f));
@@ -217,8 +236,8 @@ Col Cup(const Field& f, int32_t x, int32_t y) {
   const float rx = static_cast<float>(x - c.x), ry = static_cast<float>(y - c.y), r = paint::Length(rx, ry);
   const float facing = r > 0.1f ? (rx + ry) / (1.41f * r) : 0;
   // A white liner's lip round a dark hole whose far (lower-right) wall catches a little light.
-  if (f.Edge(x, y) < 1.2f) return Light(Hex(0xC8C8C0), 0.15f * facing);
-  return Mix(Hex(0x060606), Hex(0x3A3834), paint::Clamp01((0.5f + 0.5f * facing) * r / 3.2f));
+  if (r >= 3.0f) return Light(Hex(0xD8D8D0), -0.25f * facing);
+  return Mix(Hex(0x040404), Hex(0x403C36), paint::Clamp01((0.5f + 0.5f * facing) * r / 2.6f));
 }
 
 Col Water(const Field& f, int32_t x, int32_t y) {
@@ -251,16 +270,6 @@ Col Pad(const Field& f, int32_t x, int32_t y) {
   if (cx == 1 && cy == 1) c = Light(c, 0.22f);
   if (cx == 2 && cy == 2) c = Light(c, -0.25f);
   return Light(c, 0.35f * EdgeFacing(f, x, y, 2.0f));
-}
-
-// Where along its run a pixel lies, 0 at the start (left or top) and 1 at the end.
-float RunPosition(const Field& f, int32_t x, int32_t y, bool alongRow) {
-  const size_t i = Field::Index(x, y);
-  const float start = alongRow ? f.rowStart[i] : f.columnStart[i], length = alongRow ? f.rowLength[i] : f.columnLength[i];
-  return (static_cast<float>(alongRow ? x : y) - start + 0.5f) / std::max(1.0f, length);
-}
-bool RunsAlongRow(const Field& f, int32_t x, int32_t y) {
-  return f.rowLength[Field::Index(x, y)] >= f.columnLength[Field::Index(x, y)];
 }
 
 // A tunnel mouth: a dark opening under a stone lintel, deepening the way a ball goes in.
@@ -437,16 +446,16 @@ Col WallTop(const Field& f, int32_t x, int32_t y, Material material) {
       // Boards along the rail with their grain, butt joints and a nail each side of every joint.
       const float board = std::floor(along / 56);
       const float grain = paint::Noise(along / 16, across * 1.1f, f.seed + 90) + 0.5f * paint::Noise(along / 3, across * 2.3f, f.seed + 91);
-      Col c = Mix(Hex(0x7A4A24), Hex(0xB07A44), 0.5f + 0.35f * grain + 0.3f * (paint::Hash01(static_cast<int32_t>(board), 0, f.seed) - 0.5f));
+      Col c = Mix(Hex(0x6A3E1E), Hex(0xA46C3A), 0.5f + 0.35f * grain + 0.3f * (paint::Hash01(static_cast<int32_t>(board), 0, f.seed) - 0.5f));
       const float joint = along - 56 * board;
       if (joint < 1.0f) c = Hex(0x3A2414);
       return c;
     }
     case Material::Stone: {
       const paint::Cell s = paint::Cellular(along / 6.0f, across / 4.0f, f.seed + 92);
-      Col c = Mix(Hex(0x8A8478), Hex(0xB8B2A2), paint::Hash01(static_cast<int32_t>(s.id), 1, f.seed));
-      c = Light(c, 0.18f * (-(s.dx + s.dy)) + 0.05f * (paint::Hash01(x, y, f.seed + 93) - 0.5f));
-      return Mix(c, Hex(0x4E4A42), SmoothStep(0.14f, 0.02f, s.f2 - s.f1));
+      Col c = Mix(Hex(0x6C675E), Hex(0xA09A8A), paint::Hash01(static_cast<int32_t>(s.id), 1, f.seed));
+      c = Light(c, 0.25f * (-(s.dx + s.dy)) + 0.06f * (paint::Hash01(x, y, f.seed + 93) - 0.5f));
+      return Mix(c, Hex(0x3A362F), SmoothStep(0.16f, 0.03f, s.f2 - s.f1));
     }
     case Material::Brick: {
       // A coping of bricks laid across the wall's top.
@@ -486,8 +495,8 @@ Col Wall(const Field& f, int32_t x, int32_t y) {
   // Rounded edges from the softened height: the upper-left one catches the light in a bright line.
   const float lit = RaisedLight(f, x, y);
   const float h = f.Height(x, y);
-  const float gleam = lit > 0.25f && h < 0.95f ? 0.35f * SmoothStep(0.25f, 0.8f, lit) : 0;
-  return Light(top, 0.45f * std::clamp(lit, -1.0f, 1.0f) + gleam);
+  const float gleam = lit > 0.25f && h < 0.95f ? 0.2f * SmoothStep(0.25f, 0.8f, lit) : 0;
+  return Light(top, 0.5f * std::clamp(lit, -1.0f, 1.0f) + gleam);
 }
 
 // ---- The whole picture ---------------------------------------------------------------------------------
@@ -507,7 +516,7 @@ Col GroundColour(const Field& f, int32_t x, int32_t y) {
       return Cup(f, x, y);
     case kFunnelLip: {
       const MapPt c = f.m.cup[code & 0x0F];
-      return Dish(Felt(x, y, f.seed), x, y, c, 0.12f, 0);
+      return Dish(Felt(x, y, f.seed), x, y, c, 0.16f, 0, 15);
     }
     case kWaterLook:
       return Water(f, x, y);
@@ -516,7 +525,7 @@ Col GroundColour(const Field& f, int32_t x, int32_t y) {
     case kSlopeLook:
       return Slope(f, x, y, code);
     case kBowlLook:
-      return Dish(Mix(Felt(x, y, f.seed), Hex(0x2A8A6A), 0.3f), x, y, f.m.centre[code & 0x0F], 0.2f, 9);
+      return Dish(Mix(Felt(x, y, f.seed), Hex(0x2A8A6A), 0.3f), x, y, f.m.centre[code & 0x0F], 0.2f, 9, 0);
     case kSwitchOn:
       return Switch(f, x, y, true);
     case kSwitchOff:
@@ -575,7 +584,7 @@ Bitmap DrawHolePicture(const HoleMap& m) {
     for (int32_t x = 0; x < kMapW; ++x) {
       const size_t i = Field::Index(x, y);
       if (f.raised[i]) continue;
-      const float shade = 0.42f * static_cast<float>(f.shadow.value[i]) / 255 + 0.18f * static_cast<float>(f.contact.value[i]) / 255;
+      const float shade = 0.5f * static_cast<float>(f.shadow.value[i]) / 255 + 0.18f * static_cast<float>(f.contact.value[i]) / 255;
       picture.Darken(x, y, shade);
     }
   return paint::Dither565(picture);

@@ -122,9 +122,9 @@ Col AreaColour(SceneryKind kind, int32_t x, int32_t y, float edge, Col ground, u
     case SceneryKind::Heather: {
       const paint::Cell c = paint::Cellular(fx / 5, fy / 5, seed);
       const float lit = BumpLight(c.dx, c.dy, 0.6f), gap = paint::SmoothStep(0.35f, 0.7f, c.f1);
-      Col col = paint::Mix(Hex(0x5A3A4A), Hex(0x9C5C8C), 0.55f + 0.45f * paint::Noise(fx / 9, fy / 9, seed + 1));
-      if (paint::Hash01(x, y, seed + 2) < 0.16f + 0.1f * lit) col = Hex(0xC48AB8);
-      if (paint::Hash01(x, y, seed + 3) < 0.08f) col = Hex(0x4A5A34);  // green shoots between the bells
+      Col col = paint::Mix(Hex(0x4A3440), Hex(0x7E4E72), 0.5f + 0.45f * paint::Noise(fx / 9, fy / 9, seed + 1));
+      if (paint::Hash01(x, y, seed + 2) < 0.12f + 0.1f * lit) col = Hex(0xA8709C);
+      if (paint::Hash01(x, y, seed + 3) < 0.14f) col = Hex(0x4E5632);  // green shoots between the bells
       return paint::Light(col, 0.2f * lit - 0.35f * gap);
     }
     case SceneryKind::Gorse: {
@@ -138,14 +138,15 @@ Col AreaColour(SceneryKind kind, int32_t x, int32_t y, float edge, Col ground, u
       return paint::Light(col, 0.12f * lit - 0.45f * gap);
     }
     case SceneryKind::Bracken: {
-      const paint::Cell c = paint::Cellular(fx / 7, fy / 7, seed);
-      const float lit = BumpLight(c.dx, c.dy, 0.6f), gap = paint::SmoothStep(0.4f, 0.75f, c.f1);
-      // Each frond's leaflets run across its own stem.
+      const paint::Cell c = paint::Cellular(fx / 9, fy / 9, seed);
+      const float lit = BumpLight(c.dx, c.dy, 0.6f), gap = paint::SmoothStep(0.5f, 0.85f, c.f1);
+      // Each frond's leaflets run off either side of its own stem.
       const float turn = static_cast<float>(c.id & 0xFF) / 256 * kPi;
       const float u = c.dx * std::cos(turn) + c.dy * std::sin(turn), v = -c.dx * std::sin(turn) + c.dy * std::cos(turn);
-      const float leaflet = std::sin(u * 18 + std::fabs(v) * 10);
-      Col col = paint::Mix(Hex(0x7A4420), Hex(0xB8703A), 0.5f + 0.3f * leaflet + 0.3f * lit);
-      return paint::Light(col, 0.15f * lit - 0.45f * gap + 0.05f * paint::Hash01(x, y, seed + 1));
+      const float leaflet = std::sin(u * 22 + std::fabs(v) * 16);
+      Col col = paint::Mix(Hex(0x6A4424), Hex(0xA86434), 0.5f + 0.25f * leaflet + 0.25f * lit);
+      if (paint::Noise(fx / 14, fy / 14, seed + 2) > 0.3f) col = paint::Mix(col, Hex(0x6A7A34), 0.35f);  // still green
+      return paint::Light(col, 0.12f * lit - 0.35f * gap + 0.06f * (paint::Hash01(x, y, seed + 1) - 0.5f));
     }
     case SceneryKind::Scree: {
       const paint::Cell c = paint::Cellular(fx / 4, fy / 4, seed);
@@ -158,9 +159,11 @@ Col AreaColour(SceneryKind kind, int32_t x, int32_t y, float edge, Col ground, u
       return paint::Mix(paint::Mix(stone, Hex(0x4E4A44), gap), ground, grass);
     }
     case SceneryKind::Flowers: {
-      const paint::Cell c = paint::Cellular(fx / 3, fy / 3, seed);
+      const paint::Cell c = paint::Cellular(fx / 4, fy / 4, seed);
       static constexpr Col kBlooms[] = {Hex(0xF4F0E4), Hex(0xF0D040), Hex(0xE87AA4), Hex(0x8A8AE0), Hex(0xF4F4F4)};
-      if (c.f1 < 0.24f && paint::Hash01(static_cast<int32_t>(c.id), 3, seed) < 0.7f)
+      // Drifts of flowers, thicker in some places than others.
+      const float drift = 0.25f + 0.35f * paint::Noise(fx / 25, fy / 25, seed + 4);
+      if (c.f1 < 0.2f && paint::Hash01(static_cast<int32_t>(c.id), 3, seed) < drift)
         return paint::Light(kBlooms[c.id % 5], 0.2f * BumpLight(c.dx, c.dy, 0.24f));
       if (c.f1 < 0.36f && c.dx < 0 && c.dy < 0) return paint::Light(ground, -0.25f);
       return paint::Light(ground, 0.06f);
@@ -276,10 +279,10 @@ void PaintTrack(Layer& layer, const std::vector<Vec>& line, float half, uint32_t
     const float d = q.distance + 1.8f * paint::Noise(p.x / 5, p.y / 5, seed);
     const float cover = paint::Cover(d - half) * (0.75f + 0.25f * paint::SmoothStep(half, half * 0.6f, d));
     if (cover <= 0) return;
-    Col earth = paint::Mix(Hex(0x8E7450), Hex(0xAE9268), 0.5f + 0.5f * paint::Noise(p.x / 11, p.y / 11, seed + 1));
+    Col earth = paint::Mix(Hex(0xA08458), Hex(0xC4A878), 0.5f + 0.5f * paint::Noise(p.x / 11, p.y / 11, seed + 1));
     // Two worn ruts, and grass left standing between them on a wide track.
-    const float rut = paint::SmoothStep(1.4f, 0.2f, std::fabs(q.distance - half * 0.5f));
-    earth = paint::Light(earth, -0.18f * rut + 0.12f * (paint::Hash01(x, y, seed + 2) - 0.5f));
+    const float rut = paint::SmoothStep(1.6f, 0.2f, std::fabs(q.distance - half * 0.5f));
+    earth = paint::Light(earth, -0.1f * rut + 0.12f * (paint::Hash01(x, y, seed + 2) - 0.5f));
     if (paint::Hash01(x, y, seed + 3) < 0.05f) earth = Hex(0xC8BCA4);  // grit
     if (half >= 5) earth = paint::Mix(earth, Hex(0x6E8A40), 0.7f * paint::SmoothStep(half * 0.3f, half * 0.1f, d));
     layer.Blend(x, y, earth, cover);
