@@ -8,6 +8,7 @@
 
 #include "platform/bmp.h"
 #include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/course_holes.h"
 #include "tools/coursebuild/midi_files.h"
 #include "tools/coursebuild/pictures.h"
 #include "tools/coursebuild/sounds.h"
@@ -16,7 +17,7 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: coursebuild --course DIR --out GAMEDIR\n");
+  std::fprintf(stderr, "usage: coursebuild --course DIR --out GAMEDIR [--sheet FILE.png] [--test-course]\n");
   return 2;
 }
 
@@ -40,15 +41,30 @@ bool Save(const std::filesystem::path& path, const Bitmap& picture) {
   return false;
 }
 
+// The course's holes, with the size of each map in the report, and the sprites the round needs.
+bool WriteBrindlemoor(const std::filesystem::path& courseDir, const std::filesystem::path& outDir,
+                      const std::filesystem::path& sheet, std::string* error) {
+  std::vector<size_t> payloads;
+  if (!WriteCourseHoles(courseDir, outDir, sheet, &payloads, error)) return false;
+  for (size_t i = 0; i < payloads.size(); ++i)
+    if (payloads[i] > 0) std::printf("coursebuild: hole %zu: map payload %zu bytes\n", i + 1, payloads[i]);
+  return WriteTestSprites(outDir, error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path courseDir, outDir;
+  std::filesystem::path courseDir, outDir, sheet;
+  bool testCourse = false;
   for (int i = 1; i < argc; ++i) {
     if (i + 1 < argc && std::strcmp(argv[i], "--course") == 0) {
       courseDir = argv[++i];
     } else if (i + 1 < argc && std::strcmp(argv[i], "--out") == 0) {
       outDir = argv[++i];
+    } else if (i + 1 < argc && std::strcmp(argv[i], "--sheet") == 0) {
+      sheet = argv[++i];
+    } else if (std::strcmp(argv[i], "--test-course") == 0) {
+      testCourse = true;
     } else {
       return Usage();
     }
@@ -77,8 +93,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path data = outDir / "Data";
   bool ok = Save(data / "Title.bmp", title);
   ok = Save(data / "Grass.bmp", DrawGrassTile()) && ok;
-  // Until the Brindlemoor holes are drawn, the game folder carries the test course, so a round can be played.
-  if (!WriteTestCourse(outDir, &error)) {
+  if (testCourse ? !WriteTestCourse(outDir, &error) : !WriteBrindlemoor(courseDir, outDir, sheet, &error)) {
     std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
     ok = false;
   }

@@ -649,6 +649,8 @@ bool WriteCourseSheet(const std::vector<Bitmap>& pictures, const std::filesystem
         for (int32_t k = 0; k < 3; ++k) rgb[at + k] = static_cast<uint8_t>((sum[k] + 4) / 9);
       }
   }
+  std::error_code ec;
+  std::filesystem::create_directories(png.parent_path(), ec);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);

@@ -486,12 +486,16 @@ std::vector<uint8_t> TestHoleOutput(int32_t hole) {
   return output;
 }
 
-Bitmap DrawTestHolePicture(int32_t hole) {
-  hole = std::clamp(hole, 1, kTestHoles);
-  const HoleMap m = BuildHole(hole);
+Bitmap DrawDiagramPicture(const HoleMap& m) {
   Bitmap b = Blank(kW, kH, {192, 192, 192});
   for (int32_t y = 0; y < kFieldRows; ++y)
     for (int32_t x = 0; x < kW; ++x) Put(b, x, y, PixelColour(m, x, y));
+  return b;
+}
+
+Bitmap DrawTestHolePicture(int32_t hole) {
+  hole = std::clamp(hole, 1, kTestHoles);
+  Bitmap b = DrawDiagramPicture(BuildHole(hole));
   if (hole == 16) CopyInto(b, 295, 21, DrawTestButterfly(), 0, 40, 40);  // the butterfly at rest
   if (hole == 18) {
     const Bitmap duck = DrawTestDucky();
@@ -595,28 +599,40 @@ std::vector<uint8_t> RegionTestMap(uint32_t seed, int32_t shapes) {
   return map;
 }
 
-bool WriteTestCourse(const std::filesystem::path& gameDir, std::string* error) {
-  auto save = [&](const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) {
-      *error = "cannot encode " + path.string();
-      return false;
-    }
-    return WriteIfChanged(path, bytes, error) != WriteOutcome::Failed;
-  };
-  const std::filesystem::path holes = gameDir / "Holes", balls = gameDir / "Balls";
-  for (int32_t hole = 1; hole <= kTestHoles; ++hole) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Hole%02d.HIO", hole);
-    if (!save(holes / name, EncodeBmp24(DrawTestHolePicture(hole)))) return false;
-    std::snprintf(name, sizeof name, "Hole%02d.H2O", hole);
-    if (!save(holes / name, EncodeLzcc(TestHoleOutput(hole)))) return false;
+namespace {
+
+bool SaveFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes, std::string* error) {
+  if (bytes.empty()) {
+    *error = "cannot encode " + path.string();
+    return false;
   }
-  if (!save(holes / "buttfly.bmp", EncodeBmp24(DrawTestButterfly()))) return false;
-  if (!save(holes / "ducky.bmp", EncodeBmp24(DrawTestDucky()))) return false;
+  return WriteIfChanged(path, bytes, error) != WriteOutcome::Failed;
+}
+
+}  // namespace
+
+bool WriteTestHole(const std::filesystem::path& gameDir, int32_t hole, std::string* error) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Hole%02d.HIO", hole);
+  if (!SaveFile(gameDir / "Holes" / name, EncodeBmp24(DrawTestHolePicture(hole)), error)) return false;
+  std::snprintf(name, sizeof name, "Hole%02d.H2O", hole);
+  return SaveFile(gameDir / "Holes" / name, EncodeLzcc(TestHoleOutput(hole)), error);
+}
+
+bool WriteTestSprites(const std::filesystem::path& gameDir, std::string* error) {
+  const std::filesystem::path holes = gameDir / "Holes", balls = gameDir / "Balls";
+  if (!SaveFile(holes / "buttfly.bmp", EncodeBmp24(DrawTestButterfly()), error)) return false;
+  if (!SaveFile(holes / "ducky.bmp", EncodeBmp24(DrawTestDucky()), error)) return false;
   for (int32_t player = 1; player <= 8; ++player) {
     char name[16];
     std::snprintf(name, sizeof name, "Ball%d.bmp", player);
-    if (!save(balls / name, EncodeBmp24(DrawTestBallSheet(player)))) return false;
+    if (!SaveFile(balls / name, EncodeBmp24(DrawTestBallSheet(player)), error)) return false;
   }
-  return save(balls / "Flag.bmp", EncodeBmp24(DrawTestFlag()));
+  return SaveFile(balls / "Flag.bmp", EncodeBmp24(DrawTestFlag()), error);
+}
+
+bool WriteTestCourse(const std::filesystem::path& gameDir, std::string* error) {
+  for (int32_t hole = 1; hole <= kTestHoles; ++hole)
+    if (!WriteTestHole(gameDir, hole, error)) return false;
+  return WriteTestSprites(gameDir, error);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/bmp.h"
+#include "tools/coursebuild/hole_map.h"
 
 constexpr int32_t kTestHoles = 18;
 
@@ -46,6 +47,13 @@ Bitmap DrawTestDucky();
 // our maps are like, for measuring the encoder.
 std::vector<uint8_t> RegionTestMap(uint32_t seed, int32_t shapes);
 
+// A plain picture of a hole's looks, one flat texture each: what the test course shows.
+Bitmap DrawDiagramPicture(const HoleMap& m);
+
+// Writes Holes/HoleNN.HIO and .H2O of one test hole under gameDir.
+bool WriteTestHole(const std::filesystem::path& gameDir, int32_t hole, std::string* error);
+// Writes Holes/buttfly.bmp, Holes/ducky.bmp, Balls/Ball1..8.bmp and Balls/Flag.bmp under gameDir.
+bool WriteTestSprites(const std::filesystem::path& gameDir, std::string* error);
 // Writes Holes/HoleNN.HIO and .H2O for every hole, Holes/buttfly.bmp, Holes/ducky.bmp, Balls/Ball1..8.bmp and
 // Balls/Flag.bmp under gameDir. False, with the reason in *error, when a file cannot be made or written.
 bool WriteTestCourse(const std::filesystem::path& gameDir, std::string* error);
