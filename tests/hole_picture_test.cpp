@@ -15,7 +15,9 @@
 namespace {
 
 SceneryItem Area(SceneryKind kind, std::vector<MapPt> points) { return {kind, std::move(points), 0}; }
-SceneryItem Path(SceneryKind kind, std::vector<MapPt> points, int32_t width) { return {kind, std::move(points), width}; }
+SceneryItem Path(SceneryKind kind, std::vector<MapPt> points, int32_t width) {
+  return {kind, std::move(points), width};
+}
 SceneryItem Thing(SceneryKind kind, int32_t x, int32_t y, int32_t size) { return {kind, {{x, y}}, size}; }
 
 // An L of wooden-bordered felt with water, sand, slopes, strength strips, a rock, launch and return lines and a
@@ -187,7 +189,7 @@ TEST(HolePicture, CourseSheetHoldsEveryHole) {
   EXPECT_EQ(image.height, 6u + 3 * (14 + 147 + 6));
   png_image_free(&image);
   EXPECT_FALSE(WriteCourseSheet({}, sheet, &error));
-  EXPECT_FALSE(WriteCourseSheet({Picture(0)}, std::filesystem::path(folder) / "no" / "sheet.png", &error));
+  EXPECT_FALSE(WriteCourseSheet({Picture(0)}, sheet / "sheet.png", &error));  // a file, not a folder
   std::filesystem::remove_all(folder);
 }
 

@@ -28,11 +28,11 @@ constexpr Col kFeltColour = Hex(0x368C46);
 struct Field {
   const HoleMap& m;
   uint32_t seed = 0;
-  std::vector<int32_t> edge;          // fifths of a pixel from the edge of the pixel's own look region
-  std::vector<uint8_t> raised;        // how tall a raised thing stands here, 0..255
-  raster::Mask height;                // `raised`, softened: its slope lights the raised edges
-  raster::Mask shadow;                // cast down and to the right by raised things
-  raster::Mask contact;               // the soft darkening at the foot of every raised thing
+  std::vector<int32_t> edge;           // fifths of a pixel from the edge of the pixel's own look region
+  std::vector<uint8_t> raised;         // how tall a raised thing stands here, 0..255
+  raster::Mask height;                 // `raised`, softened: its slope lights the raised edges
+  raster::Mask shadow;                 // cast down and to the right by raised things
+  raster::Mask contact;                // the soft darkening at the foot of every raised thing
   std::vector<int32_t> mouthDistance;  // fifths of a pixel to the nearest tunnel mouth
   // Per pixel, the run of same-look pixels through it along its row and its column.
   std::vector<int16_t> rowStart, rowLength, columnStart, columnLength;
@@ -87,7 +87,8 @@ void MeasureRuns(Field& f) {
       int32_t end = x;
       while (end < kMapW && RunKey(f, end, y) == RunKey(f, x, y)) ++end;
       for (int32_t i = x; i < end; ++i)
-        f.rowStart[Field::Index(i, y)] = static_cast<int16_t>(x), f.rowLength[Field::Index(i, y)] = static_cast<int16_t>(end - x);
+        f.rowStart[Field::Index(i, y)] = static_cast<int16_t>(x),
+                                   f.rowLength[Field::Index(i, y)] = static_cast<int16_t>(end - x);
       x = end;
     }
   for (int32_t x = 0; x < kMapW; ++x)
@@ -96,7 +97,7 @@ void MeasureRuns(Field& f) {
       while (end < kFieldRows && RunKey(f, x, end) == RunKey(f, x, y)) ++end;
       for (int32_t i = y; i < end; ++i)
         f.columnStart[Field::Index(x, i)] = static_cast<int16_t>(y),
-        f.columnLength[Field::Index(x, i)] = static_cast<int16_t>(end - y);
+                                      f.columnLength[Field::Index(x, i)] = static_cast<int16_t>(end - y);
       y = end;
     }
 }
@@ -163,7 +164,8 @@ float SoftLight(int32_t x, int32_t y, uint32_t seed) {
 // Where along its run a pixel lies, 0 at the start (left or top) and 1 at the end.
 float RunPosition(const Field& f, int32_t x, int32_t y, bool alongRow) {
   const size_t i = Field::Index(x, y);
-  const float start = alongRow ? f.rowStart[i] : f.columnStart[i], length = alongRow ? f.rowLength[i] : f.columnLength[i];
+  const float start = alongRow ? f.rowStart[i] : f.columnStart[i],
+              length = alongRow ? f.rowLength[i] : f.columnLength[i];
   return (static_cast<float>(alongRow ? x : y) - start + 0.5f) / std::max(1.0f, length);
 }
 bool RunsAlongRow(const Field& f, int32_t x, int32_t y) {
@@ -243,7 +245,7 @@ Col Cup(const Field& f, int32_t x, int32_t y) {
 Col Water(const Field& f, int32_t x, int32_t y) {
   const float fx = static_cast<float>(x), fy = static_cast<float>(y), d = f.Edge(x, y);
   Col c = Mix(Hex(0x4C94B4), Hex(0x1E5A92), SmoothStep(0, 16, d));
-  const float wave = std::sin(0.32f * fx + 0.2f * fy + 3 * paint::Noise(fx / 22, fy / 22, f.seed + 10));
+  const float wave = std::sin(0.12f * fx + 0.42f * fy + 3 * paint::Noise(fx / 22, fy / 22, f.seed + 10));
   c = Light(c, 0.22f * SmoothStep(0.8f, 0.98f, wave) - 0.06f * SmoothStep(-0.7f, -1.0f, wave));
   if (paint::Noise(fx / 5, fy / 1.6f, f.seed + 11) > 0.72f) c = Light(c, 0.45f);
   // The bank shades the water below its upper-left edge; the far bank shows a bright wet line.
@@ -279,15 +281,24 @@ Col Mouth(const Field& f, int32_t x, int32_t y, uint8_t code) {
   if (d.x != 0) depth += d.x > 0 ? RunPosition(f, x, y, true) : 1 - RunPosition(f, x, y, true), parts += 1;
   if (d.y != 0) depth += d.y > 0 ? RunPosition(f, x, y, false) : 1 - RunPosition(f, x, y, false), parts += 1;
   depth /= parts;
-  Col c = Mix(Hex(0x2C2A2A), Hex(0x050505), std::sqrt(paint::Clamp01(depth)));
-  // Stone jambs along the opening's sides.
+  // Daylight reaches a little way in; beyond that the tunnel is black.
+  Col c = Mix(Hex(0x5A544C), Hex(0x040404), std::sqrt(paint::Clamp01(depth * 1.3f)));
+  // Stone jambs along the opening's sides, lit on the upper-left one, with the drop into the dark inside them.
   const size_t i = Field::Index(x, y);
-  float side = 99;
-  if (d.y == 0) side = static_cast<float>(std::min(y - f.columnStart[i], f.columnStart[i] + f.columnLength[i] - 1 - y));
-  if (d.x == 0) side = static_cast<float>(std::min(x - f.rowStart[i], f.rowStart[i] + f.rowLength[i] - 1 - x));
-  if (side < 1.5f) {
-    const bool upperLeft = d.y == 0 ? y - f.columnStart[i] <= 1 : x - f.rowStart[i] <= 1;
-    c = Light(Hex(0x8A8478), upperLeft ? 0.25f : -0.3f);
+  int32_t side = 99;
+  bool upperLeft = false;
+  if (d.y == 0) {
+    side = std::min(y - f.columnStart[i], f.columnStart[i] + f.columnLength[i] - 1 - y);
+    upperLeft = y - f.columnStart[i] == side;
+  } else if (d.x == 0) {
+    side = std::min(x - f.rowStart[i], f.rowStart[i] + f.rowLength[i] - 1 - x);
+    upperLeft = x - f.rowStart[i] == side;
+  }
+  if (side <= 2) {
+    const paint::Cell s = paint::Cellular(static_cast<float>(x) / 3.5f, static_cast<float>(y) / 3.5f, f.seed + 97);
+    c = Mix(Hex(0x7A7468), Hex(0xA8A292), paint::Hash01(static_cast<int32_t>(s.id), 4, f.seed));
+    c = Light(c, (upperLeft ? 0.2f : -0.25f) + (side == 0 ? (upperLeft ? 0.2f : -0.1f) : 0));
+    if (side == 2) c = Light(c, upperLeft ? -0.45f : -0.2f);
   }
   return c;
 }
@@ -380,7 +391,8 @@ Col Chute(const Field& f, int32_t x, int32_t y) {
   // Wooden slats down a dark trough.
   const bool alongRow = RunsAlongRow(f, x, y);
   const int32_t across = alongRow ? y : x;
-  Col c = Mix(Hex(0x6A4A2A), Hex(0xA87A48), 0.5f + 0.5f * paint::Noise(static_cast<float>(x) / 3, static_cast<float>(y) / 3, f.seed));
+  Col c = Mix(Hex(0x6A4A2A), Hex(0xA87A48),
+              0.5f + 0.5f * paint::Noise(static_cast<float>(x) / 3, static_cast<float>(y) / 3, f.seed));
   if (across % 4 == 0) c = Hex(0x2A1E12);
   return Light(c, -0.3f * EdgeFacing(f, x, y, 3.0f));
 }
@@ -445,8 +457,10 @@ Col WallTop(const Field& f, int32_t x, int32_t y, Material material) {
     case Material::Wood: {
       // Boards along the rail with their grain, butt joints and a nail each side of every joint.
       const float board = std::floor(along / 56);
-      const float grain = paint::Noise(along / 16, across * 1.1f, f.seed + 90) + 0.5f * paint::Noise(along / 3, across * 2.3f, f.seed + 91);
-      Col c = Mix(Hex(0x6A3E1E), Hex(0xA46C3A), 0.5f + 0.35f * grain + 0.3f * (paint::Hash01(static_cast<int32_t>(board), 0, f.seed) - 0.5f));
+      const float grain = paint::Noise(along / 16, across * 1.1f, f.seed + 90) +
+                          0.5f * paint::Noise(along / 3, across * 2.3f, f.seed + 91);
+      Col c = Mix(Hex(0x6A3E1E), Hex(0xA46C3A),
+                  0.5f + 0.35f * grain + 0.3f * (paint::Hash01(static_cast<int32_t>(board), 0, f.seed) - 0.5f));
       const float joint = along - 56 * board;
       if (joint < 1.0f) c = Hex(0x3A2414);
       return c;
@@ -584,7 +598,8 @@ Bitmap DrawHolePicture(const HoleMap& m) {
     for (int32_t x = 0; x < kMapW; ++x) {
       const size_t i = Field::Index(x, y);
       if (f.raised[i]) continue;
-      const float shade = 0.5f * static_cast<float>(f.shadow.value[i]) / 255 + 0.18f * static_cast<float>(f.contact.value[i]) / 255;
+      const float shade =
+          0.5f * static_cast<float>(f.shadow.value[i]) / 255 + 0.18f * static_cast<float>(f.contact.value[i]) / 255;
       picture.Darken(x, y, shade);
     }
   return paint::Dither565(picture);
@@ -635,7 +650,8 @@ bool WriteCourseSheet(const std::vector<Bitmap>& pictures, const std::filesystem
       *error = "hole picture " + std::to_string(n + 1) + " is not 640 x 480";
       return false;
     }
-    const int32_t left = kGap + (n % columns) * (kThumbW + kGap), top = kGap + (n / columns) * (kLabelH + kThumbH + kGap);
+    const int32_t left = kGap + (n % columns) * (kThumbW + kGap),
+                  top = kGap + (n / columns) * (kLabelH + kThumbH + kGap);
     Label(rgb, width, left, top + 2, n + 1);
     for (int32_t y = 0; y < kThumbH; ++y)
       for (int32_t x = 0; x < kThumbW; ++x) {

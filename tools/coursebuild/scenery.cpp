@@ -68,18 +68,29 @@ Palette GroundPalette(const HoleMap& m) {
 Col GroundAt(int32_t x, int32_t y, const Palette& pal, uint32_t seed) {
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   // Broad patches of lighter and darker grass, then tussocks lit on their upper left, then blades.
-  Col c = paint::Mix(pal.grassLow, pal.grassHigh, 0.5f + 0.6f * paint::Fbm(fx / 70, fy / 70, seed));
-  const paint::Cell t = paint::Cellular(fx / 7, fy / 7, seed + 3);
-  const float tussock = BumpLight(t.dx, t.dy, 0.7f) * (1 - paint::SmoothStep(0.3f, 0.75f, t.f1));
-  c = paint::Light(c, 0.10f * tussock - 0.10f * paint::SmoothStep(0.45f, 0.8f, t.f1));
-  const float blade = paint::Noise(fx / 1.3f, fy / 3.5f, seed + 4);
-  c = paint::Light(c, 0.07f * blade + 0.10f * (paint::Hash01(x, y, seed + 5) - 0.5f));
+  Col c = paint::Mix(pal.grassLow, pal.grassHigh, 0.5f + 0.4f * paint::Fbm(fx / 90, fy / 90, seed));
+  // Tussocks, each lit on its upper left with dark hollows between, some of them bleached.
+  const float warp = 0.45f * paint::Noise(fx / 13, fy / 13, seed + 6);
+  const paint::Cell t = paint::Cellular(fx / 8 + warp, fy / 8 - warp, seed + 3);
+  const float mound = 1 - paint::SmoothStep(0.2f, 0.85f, t.f1);
+  c = paint::Mix(c, Hex(0xB0A468), 0.3f * paint::Hash01(static_cast<int32_t>(t.id), 0, seed) * mound);
+  c = paint::Light(c, 0.09f * BumpLight(t.dx, t.dy, 0.7f) * mound - 0.1f * (1 - mound));
+  const float blade = paint::Noise(fx / 1.2f, fy / 3.2f, seed + 4);
+  c = paint::Light(c, 0.08f * blade + 0.09f * (paint::Hash01(x, y, seed + 5) - 0.5f));
   return c;
 }
 
-// A few loose stones and dark tufts in the grass, different on every hole.
+// A few loose stones, dark tufts and small flowers in the grass, different on every hole.
 void ScatterGround(Layer& layer, uint32_t seed) {
   raster::Lcg rng(seed ^ 0x5CA77E2u);
+  static constexpr Col kFlowers[] = {Hex(0xF0D040), Hex(0xF4F0E0), Hex(0xA8709C)};
+  for (int32_t i = 0; i < 160; ++i) {
+    const int32_t x = rng.Range(0, 639), y = rng.Range(0, 479);
+    const Col bloom = kFlowers[rng.Range(0, 2)];
+    layer.Darken(x + 1, y + 1, 0.25f);
+    layer.Blend(x, y, bloom, 0.9f);
+    if (rng.Range(0, 2) == 0) layer.Blend(x + 1, y, paint::Light(bloom, -0.2f), 0.7f);
+  }
   for (int32_t i = 0; i < 90; ++i) {
     const float cx = static_cast<float>(rng.Range(0, 639)), cy = static_cast<float>(rng.Range(0, 479));
     const bool stone = rng.Range(0, 3) == 0;
@@ -235,7 +246,8 @@ PathPoint NearestOnPath(const std::vector<Vec>& line, Vec p) {
     const float d = paint::SegmentDistance(p, line[i], line[i + 1], &t);
     const float len = paint::Length(line[i + 1].x - line[i].x, line[i + 1].y - line[i].y);
     if (d < best.distance) {
-      const float cross = (line[i + 1].x - line[i].x) * (p.y - line[i].y) - (line[i + 1].y - line[i].y) * (p.x - line[i].x);
+      const float cross =
+          (line[i + 1].x - line[i].x) * (p.y - line[i].y) - (line[i + 1].y - line[i].y) * (p.x - line[i].x);
       best = {d, start + t * len, cross >= 0 ? 1.0f : -1.0f};
     }
     start += len;
@@ -262,7 +274,8 @@ void PaintBrook(Layer& layer, const std::vector<Vec>& line, float half, uint32_t
     Col water = paint::Mix(Hex(0x3C6E80), Hex(0x56889A), across);
     // Ripples drawn out along the flow, brighter where the water breaks.
     const float ripple = paint::Noise(q.along / 7, q.side * d / 1.6f, seed + 2);
-    water = paint::Light(water, 0.35f * paint::SmoothStep(0.45f, 0.85f, ripple) - 0.1f * paint::SmoothStep(-0.3f, -0.8f, ripple));
+    water = paint::Light(
+        water, 0.35f * paint::SmoothStep(0.45f, 0.85f, ripple) - 0.1f * paint::SmoothStep(-0.3f, -0.8f, ripple));
     if (paint::Hash01(x, y, seed + 3) < 0.02f) water = paint::Light(water, 0.6f);
     // The bank shades the water on its upper-left side.
     const PathPoint up = NearestOnPath(line, {p.x - 2, p.y - 2});
@@ -322,9 +335,11 @@ void PaintTree(Layer& layer, Vec c, float r, uint32_t seed) {
   std::vector<Lobe> lobes{{c, r * 0.62f}};
   const int32_t count = 6 + rng.Range(0, 3);
   for (int32_t i = 0; i < count; ++i) {
-    const float turn = 2 * kPi * (static_cast<float>(i) + static_cast<float>(rng.Range(0, 60)) / 100) / static_cast<float>(count);
+    const float turn =
+        2 * kPi * (static_cast<float>(i) + static_cast<float>(rng.Range(0, 60)) / 100) / static_cast<float>(count);
     const float out = r * (0.38f + static_cast<float>(rng.Range(0, 15)) / 100);
-    lobes.push_back({{c.x + out * std::cos(turn), c.y + out * std::sin(turn)}, r * (0.42f + static_cast<float>(rng.Range(0, 18)) / 100)});
+    lobes.push_back({{c.x + out * std::cos(turn), c.y + out * std::sin(turn)},
+                     r * (0.42f + static_cast<float>(rng.Range(0, 18)) / 100)});
   }
   auto crown = [&](Vec p, const Lobe** nearest) {
     float d = 1e9f;
@@ -335,18 +350,20 @@ void PaintTree(Layer& layer, Vec c, float r, uint32_t seed) {
     return d + 1.2f * paint::Noise(p.x / 2.5f, p.y / 2.5f, seed);
   };
   const float reach = r * 1.25f + 4;
-  ForBox(layer, c.x - reach, c.y - reach, c.x + reach + r * 0.6f, c.y + reach + r * 0.6f, [&](int32_t x, int32_t y, Vec p) {
-    const Lobe* l = nullptr;
-    layer.Darken(x, y, 0.45f * paint::Cover(crown({p.x - r * 0.55f, p.y - r * 0.6f}, &l) - 1));
-  });
+  ForBox(layer, c.x - reach, c.y - reach, c.x + reach + r * 0.6f, c.y + reach + r * 0.6f,
+         [&](int32_t x, int32_t y, Vec p) {
+           const Lobe* l = nullptr;
+           layer.Darken(x, y, 0.45f * paint::Cover(crown({p.x - r * 0.55f, p.y - r * 0.6f}, &l) - 1));
+         });
   ForBox(layer, c.x - reach, c.y - reach, c.x + reach, c.y + reach, [&](int32_t x, int32_t y, Vec p) {
     const Lobe* l = nullptr;
     const float d = crown(p, &l);
     const float cover = paint::Cover(d);
     if (cover <= 0) return;
     const paint::Cell leaf = paint::Cellular(p.x / 3, p.y / 3, seed + 1);
-    const float lit = 0.45f * BumpLight(c.x - p.x, c.y - p.y, r) + 0.35f * BumpLight(l->at.x - p.x, l->at.y - p.y, l->r) +
-                      0.3f * BumpLight(leaf.dx, leaf.dy, 0.6f) - 0.4f * paint::SmoothStep(0.45f, 0.8f, leaf.f1);
+    const float lit = 0.45f * BumpLight(c.x - p.x, c.y - p.y, r) +
+                      0.35f * BumpLight(l->at.x - p.x, l->at.y - p.y, l->r) + 0.3f * BumpLight(leaf.dx, leaf.dy, 0.6f) -
+                      0.4f * paint::SmoothStep(0.45f, 0.8f, leaf.f1);
     Col col = lit < 0 ? paint::Mix(Hex(0x3E6630), Hex(0x1C3218), -lit) : paint::Mix(Hex(0x3E6630), Hex(0x8EAA58), lit);
     col = paint::Light(col, -0.3f * paint::SmoothStep(-2.0f, 0.0f, d));  // the crown's rim
     layer.Blend(x, y, col, cover);
@@ -359,9 +376,10 @@ void PaintRock(Layer& layer, Vec c, float r, uint32_t seed) {
     return len - r * (1 + 0.22f * paint::Noise(2 + 1.6f * dx / len, 2 + 1.6f * dy / len, seed));
   };
   const float reach = r * 1.3f + 3;
-  ForBox(layer, c.x - reach, c.y - reach, c.x + reach + r * 0.5f, c.y + reach + r * 0.5f, [&](int32_t x, int32_t y, Vec p) {
-    layer.Darken(x, y, 0.45f * paint::Cover(shape({p.x - r * 0.45f, p.y - r * 0.45f})));
-  });
+  ForBox(layer, c.x - reach, c.y - reach, c.x + reach + r * 0.5f, c.y + reach + r * 0.5f,
+         [&](int32_t x, int32_t y, Vec p) {
+           layer.Darken(x, y, 0.45f * paint::Cover(shape({p.x - r * 0.45f, p.y - r * 0.45f})));
+         });
   ForBox(layer, c.x - reach, c.y - reach, c.x + reach, c.y + reach, [&](int32_t x, int32_t y, Vec p) {
     const float d = shape(p), cover = paint::Cover(d);
     if (cover <= 0) return;
@@ -389,14 +407,17 @@ void PaintSheep(Layer& layer, Vec c, bool west, uint32_t seed) {
     if (paint::Cover(d) > 0) {
       const paint::Cell curl = paint::Cellular(p.x / 1.6f, p.y / 1.6f, seed);
       const float lit = 0.5f * BumpLight(c.x - p.x, c.y - p.y, 6) + 0.3f * BumpLight(curl.dx, curl.dy, 0.6f);
-      layer.Blend(x, y, paint::Light(Hex(0xDCD6C4), 0.35f * lit - 0.1f * paint::SmoothStep(-1.5f, 0, d)), paint::Cover(d));
+      layer.Blend(x, y, paint::Light(Hex(0xDCD6C4), 0.35f * lit - 0.1f * paint::SmoothStep(-1.5f, 0, d)),
+                  paint::Cover(d));
     }
     const float h = paint::Length(p.x - head.x, (p.y - head.y) * 1.2f) - 2.4f;
     const float ear = std::min(paint::Length(p.x - head.x + face * 1.6f, p.y - head.y - 2.6f),
-                               paint::Length(p.x - head.x + face * 1.6f, p.y - head.y + 2.6f)) - 1.1f;
+                               paint::Length(p.x - head.x + face * 1.6f, p.y - head.y + 2.6f)) -
+                      1.1f;
     const float dark = std::min(h, ear);
     if (paint::Cover(dark) > 0)
-      layer.Blend(x, y, paint::Light(Hex(0x2E2A28), 0.4f * BumpLight(head.x - p.x, head.y - p.y, 2.4f)), paint::Cover(dark));
+      layer.Blend(x, y, paint::Light(Hex(0x2E2A28), 0.4f * BumpLight(head.x - p.x, head.y - p.y, 2.4f)),
+                  paint::Cover(dark));
   });
 }
 
@@ -463,7 +484,8 @@ void PaintBridge(Layer& layer, Vec c, float length, uint32_t seed) {
       const float block = std::floor((p.x - c.x + hw) / 6 + (p.y < c.y ? 0 : 0.5f));
       col = paint::Mix(Hex(0x8A8478), Hex(0xAEA696), paint::Hash01(static_cast<int32_t>(block), p.y < c.y, seed));
       // The parapet's top: lit on its upper edge, shaded on its lower one.
-      col = paint::Light(col, p.y < c.y ? 0.25f * paint::SmoothStep(2.5f, 0.5f, fromEdge) : -0.25f * paint::SmoothStep(1.5f, 3.5f, fromEdge));
+      col = paint::Light(col, p.y < c.y ? 0.25f * paint::SmoothStep(2.5f, 0.5f, fromEdge)
+                                        : -0.25f * paint::SmoothStep(1.5f, 3.5f, fromEdge));
       if (std::fmod(p.x - c.x + hw + (p.y < c.y ? 0 : 3), 6.0f) < 0.9f) col = paint::Light(col, -0.35f);
     } else {
       const paint::Cell f = paint::Cellular(p.x / 5, p.y / 4, seed + 1);
@@ -488,7 +510,8 @@ void PaintCottage(Layer& layer, Vec c, float w, uint32_t seed) {
     const bool north = p.y < c.y;
     const float row = std::floor((north ? c.y - p.y : p.y - c.y) / 3);
     const float slate = std::floor((p.x - c.x + hw) / 5 + 0.5f * std::fmod(row, 2.0f));
-    Col col = paint::Mix(Hex(0x545A66), Hex(0x6E7480), paint::Hash01(static_cast<int32_t>(slate), static_cast<int32_t>(row) * 2 + north, seed));
+    Col col = paint::Mix(Hex(0x545A66), Hex(0x6E7480),
+                         paint::Hash01(static_cast<int32_t>(slate), static_cast<int32_t>(row) * 2 + north, seed));
     if (paint::Noise(p.x / 5, p.y / 5, seed + 1) > 0.55f) col = paint::Mix(col, Hex(0x6E7A40), 0.4f);  // moss
     col = paint::Light(col, north ? 0.18f : -0.22f);
     if (std::fmod(std::fabs(p.y - c.y), 3.0f) < 0.8f) col = paint::Light(col, -0.25f);

@@ -39,8 +39,7 @@ float Noise(float x, float y, uint32_t seed) {
 }
 
 float Fbm(float x, float y, uint32_t seed) {
-  return (Noise(x, y, seed) * 4 + Noise(2.03f * x, 2.03f * y, seed + 1) * 2 + Noise(4.1f * x, 4.1f * y, seed + 2)) /
-         7;
+  return (Noise(x, y, seed) * 4 + Noise(2.03f * x, 2.03f * y, seed + 1) * 2 + Noise(4.1f * x, 4.1f * y, seed + 2)) / 7;
 }
 
 Cell Cellular(float x, float y, uint32_t seed) {
