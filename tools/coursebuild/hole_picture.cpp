@@ -238,7 +238,7 @@ Col Cup(const Field& f, int32_t x, int32_t y) {
   const float rx = static_cast<float>(x - c.x), ry = static_cast<float>(y - c.y), r = paint::Length(rx, ry);
   const float facing = r > 0.1f ? (rx + ry) / (1.41f * r) : 0;
   // A white liner's lip round a dark hole whose far (lower-right) wall catches a little light.
-  if (r >= 3.0f) return Light(Hex(0xD8D8D0), -0.25f * facing);
+  if (r > 3.1f) return Light(Hex(0xACACA4), -0.25f * facing);
   return Mix(Hex(0x040404), Hex(0x403C36), paint::Clamp01((0.5f + 0.5f * facing) * r / 2.6f));
 }
 
