@@ -27,7 +27,7 @@
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/hole_source.h"
 #include "tools/coursebuild/lzcc_encode.h"
-#include "tools/coursebuild/test_course.h"
+#include "tools/coursebuild/hole_picture.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ bool WriteHole(const std::string& gameDir, int32_t hole, const CompiledHole& com
     return false;
   if (!picture) return true;
   std::snprintf(name, sizeof name, "Holes/Hole%02d.HIO", hole);
-  return WriteIfChanged(std::filesystem::path(gameDir) / name, EncodeBmp24(DrawDiagramPicture(compiled.map)), &error) !=
+  return WriteIfChanged(std::filesystem::path(gameDir) / name, EncodeBmp24(DrawHolePicture(compiled.map)), &error) !=
          WriteOutcome::Failed;
 }
 
