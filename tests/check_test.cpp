@@ -1,0 +1,164 @@
+// The course checks on small holes painted straight in map codes: what each check catches, and that the par
+// search's line is one the game really plays.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+#include "green/hole.h"
+#include "green/mapcodes.h"
+#include "round/round_data.h"
+#include "tests/fixture.h"
+#include "tools/coursebuild/lzcc_encode.h"
+#include "tools/sim/check_command.h"
+#include "tools/sim/check_search.h"
+
+namespace {
+
+constexpr int32_t kRows = 441;
+
+// Felt inside a rough wall, a pad round hole 1's scripted pad points, and a cup with its funnel at (400, 330).
+// Raw values are the codes themselves.
+class CheckTest : public GameFolderTest {
+ protected:
+  void SetUp() override {
+    GameFolderTest::SetUp();
+    codes_.assign(640 * kRows, kCodeRoughWall);
+    Fill(20, 20, 619, 420, kCodeGreen);
+    Fill(55, 300, 100, 370, kCodeStartPad);
+    Disc(400, 330, 12, kCodeFunnel);
+  }
+  void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
+    for (int32_t y = y0; y <= y1; ++y) {
+      for (int32_t x = x0; x <= x1; ++x) codes_[y * 640 + x] = code;
+    }
+  }
+  void Disc(int32_t cx, int32_t cy, int32_t r, uint8_t code) {
+    for (int32_t y = cy - r; y <= cy + r; ++y) {
+      for (int32_t x = cx - r; x <= cx + r; ++x) {
+        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) codes_[y * 640 + x] = code;
+      }
+    }
+  }
+  void Write(int32_t hole) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Hole%02d.HIO", hole);
+    WriteBitmapFile(dir_ / "Holes" / name, MakeBitmap(640, 480, [](int32_t, int32_t) { return 0x308030u; }));
+    std::vector<uint8_t> map(kMapBytes, 0);
+    for (int32_t y = 0; y < kRows; ++y) std::memcpy(&map[(479 - y) * 640], &codes_[y * 640], 640);
+    for (int32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
+    const int16_t cup[] = {400, 330};
+    std::memcpy(&map[1280], cup, sizeof cup);
+    std::memcpy(&map[1920 + 64], &slopeStrength_, sizeof slopeStrength_);
+    const std::vector<uint8_t> file = EncodeLzcc(map);
+    std::snprintf(name, sizeof name, "Hole%02d.H2O", hole);
+    std::ofstream(dir_ / "Holes" / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), file.size());
+  }
+  HoleReport Check(int32_t hole, std::vector<HoleCheck> extra = {}) {
+    CheckSettings s;
+    s.game = dir_.string();
+    s.randomStrokes = 60;
+    s.extraChecks = std::move(extra);
+    return CheckHole(s, hole);
+  }
+  static const CheckResult& Named(const HoleReport& r, const std::string& name) {
+    for (const CheckResult& c : r.checks) {
+      if (c.name == name) return c;
+    }
+    throw std::runtime_error("no check " + name);
+  }
+  std::vector<uint8_t> codes_;
+  int16_t slopeStrength_ = 1;
+};
+
+}  // namespace
+
+TEST_F(CheckTest, AnOpenGreenPassesAllButTheDemonstration) {
+  Write(1);
+  const HoleReport r = Check(1);
+  ASSERT_EQ(r.checks.size(), 5u);
+  // Player 1's scripted stroke stays out on plain felt, so player 2 never plays.
+  const CheckResult& demo = Named(r, "demo");
+  EXPECT_FALSE(demo.passed);
+  EXPECT_EQ(demo.summary, "2 of 5 script records used; the demonstration does not play out");
+  EXPECT_NE(demo.details[1].find("the player's last stroke must drop"), std::string::npos);
+  EXPECT_NE(demo.details[2].find("not reached"), std::string::npos);
+  EXPECT_TRUE(Named(r, "map").passed);
+  const CheckResult& par = Named(r, "par");
+  EXPECT_TRUE(par.passed);
+  EXPECT_EQ(par.summary, "holes out in 1 (par 2) from (71,319)");
+  const CheckResult& dead = Named(r, "dead spots");
+  EXPECT_TRUE(dead.passed);
+  EXPECT_NE(dead.summary.find(", 0 dead"), std::string::npos);
+  EXPECT_TRUE(Named(r, "rolls").passed);
+  EXPECT_FALSE(r.Passed());
+}
+
+TEST_F(CheckTest, TheLineFoundIsTheGamesOwnStroke) {
+  Fill(280, 20, 300, 360, kCodeRoughWall);  // a wall across: the cup is round the corner
+  Write(1);
+  gRound.currentHole = 1;
+  LoadHole();
+  PrepareHeadlessPhysics();
+  HoleSearch search;
+  StartHoleSearch(&search);
+  const TurnState start = StartOfTurn(71, 319);
+  Line line;
+  ASSERT_TRUE(FindLine(&search, start, 3, 12, &line));
+  TurnState at = start;
+  for (const LineStroke& k : line) {
+    EXPECT_TRUE(IsPlayerAim(at.ball, k.aim));
+    const StrokeResult r = PlayTurnStroke(at, k.aim);
+    EXPECT_EQ(r.phase, k.phase);
+    EXPECT_EQ(r.after.ball.x, k.rest.x);
+    at = r.after;
+  }
+  EXPECT_EQ(line.back().phase, line.size() == 1 ? kPhaseHoleInOne : kPhaseHoled);
+}
+
+TEST_F(CheckTest, ACupWalledOffLeavesEveryPlaceDead) {
+  Disc(400, 330, 26, kCodeRoughWall);
+  Disc(400, 330, 20, kCodeGreen);
+  Disc(400, 330, 12, kCodeFunnel);
+  Write(1);
+  const HoleReport r = Check(1);
+  EXPECT_FALSE(Named(r, "par").passed);
+  const CheckResult& dead = Named(r, "dead spots");
+  EXPECT_FALSE(dead.passed);
+  EXPECT_EQ(dead.fields[0].second, dead.fields[1].second);  // places checked, places dead
+  EXPECT_EQ(RunCheck({{"game", dir_.string()}, {"hole", "1"}}), 1);
+}
+
+TEST_F(CheckTest, AMapValueWithoutMeaningFailsTheMap) {
+  Fill(200, 100, 210, 110, 7);  // raw 7 means code 7, which the ground step ignores
+  Write(2);
+  int32_t asked = 0;
+  const HoleReport r = Check(2, {{"picture and map", [&](int32_t hole) {
+                                    asked = hole;
+                                    CheckResult c;
+                                    c.passed = false;
+                                    return c;
+                                  }}});
+  const CheckResult& map = Named(r, "map");
+  EXPECT_FALSE(map.passed);
+  EXPECT_EQ(map.details.back(), "the script's pad point (76,231) of player 2 is not on the pad");
+  EXPECT_NE(std::find(map.details.begin(), map.details.end(),
+                      "raw value 7 means code 7, which does nothing: 121 pixels, the first at (200,100)"),
+            map.details.end());
+  // A check added from outside runs on the hole and counts like the others.
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(Named(r, "picture and map").passed);
+}
+
+TEST_F(CheckTest, ARollThatNeverRestsIsReported) {
+  slopeStrength_ = 0;  // a ball out of speed on a slope of strength 0 is held there for ever
+  Fill(150, 20, 350, 420, kCodeSlope);
+  Write(1);
+  const CheckResult rolls = Named(Check(1), "rolls");
+  EXPECT_FALSE(rolls.passed);
+  ASSERT_FALSE(rolls.details.empty());
+  EXPECT_NE(rolls.details[0].find("by the no-pause stop"), std::string::npos);
+}
