@@ -14,11 +14,14 @@
 #include "green/hole.h"
 #include "green/mapcodes.h"
 #include "green/physics.h"
+#include "green/sprites.h"
+#include "green/status.h"
 #include "platform/headless/headless.h"
 #include "platform/system.h"
 #include "round/demo.h"
 #include "round/round_data.h"
 #include "shell/display.h"
+#include "shell/shell.h"
 #include "tools/sim/check_search.h"
 
 namespace {
@@ -64,8 +67,22 @@ std::string PhaseText(int32_t phase) {
   return "in play";
 }
 
+// Each hole is checked as a fresh program would play it: what the demonstration and the strokes touch goes
+// back to its start-up state, so a hole's report does not depend on the holes checked before it.
+void ResetGameForHole() {
+  ResetRoundForTest();
+  ResetDemoForTest();
+  ResetHoleForTest();
+  ResetMotionForTest();
+  ResetSpritesForTest();
+  ResetStatusForTest();
+  ResetShellForTest();
+  ResetDisplayForTest();
+}
+
 CheckResult CheckDemo(const CheckSettings& s, int32_t hole) {
   CheckResult r("demo");
+  ResetGameForHole();
   DemoRun run;
   if (!PlayDemoRun(s.game, hole, "", 0, &run)) {
     Fail(&r, "the game folder cannot be opened");
@@ -208,9 +225,8 @@ POINT PadMiddle() {
 
 CheckResult CheckMap(const CheckSettings& s, int32_t hole, MapFacts* facts) {
   CheckResult r("map");
+  ResetGameForHole();  // no map left over from the demonstration, no screen: the map needs none
   HeadlessReset(HeadlessConfig{});
-  ResetDisplayForTest();  // the screen went with the backend; the map needs none
-  ResetHoleForTest();     // no map left over from the hole before
   if (!SetCurrentDirectoryA(s.game)) {
     Fail(&r, "the game folder cannot be opened");
     return r;
@@ -267,7 +283,7 @@ CheckResult CheckPar(HoleSearch* search, const TurnState& start, int32_t par) {
   const uint64_t before = search->strokes;
   Line line;
   r.passed = FindLine(search, start, par, kParWidth, &line);
-  r.strokes = search->strokes - before;
+  r.played = search->strokes - before;
   r.fields.push_back({"par", Format("%d", par)});
   if (!r.passed) {
     r.summary = Format("no line from (%d,%d) holes out within par %d", start.ball.x, start.ball.y, par);
@@ -364,14 +380,14 @@ CheckResult CheckDeadSpots(HoleSearch* search, const RandomPlay& play, int32_t p
     ++deadCount;
     if (static_cast<size_t>(deadCount) <= kListedAtMost) {
       const bool walledOff = CupDistance(*search, b.x, b.y) >= kFar;
-      r.details.push_back(Format("dead: (%d,%d) after %d random stroke(s): %s", b.x, b.y, place.struck,
-                                 walledOff ? "walled off from the cup"
-                                           : Format("no line within %d more", budget).c_str()));
+      r.details.push_back(
+          Format("dead: (%d,%d) after %d random stroke(s): %s", b.x, b.y, place.struck,
+                 walledOff ? "walled off from the cup" : Format("no line within %d more", budget).c_str()));
     }
     dead += (dead.empty() ? "" : ",") + JsonPoint(b.x, b.y);
   }
   r.passed = deadCount == 0;
-  r.strokes = search->strokes - before;
+  r.played = search->strokes - before;
   r.summary = Format("%zu resting places checked, %d dead (%d random strokes, %d holed)", play.places.size(), deadCount,
                      play.rolls, play.holed);
   r.fields = {{"places", Format("%zu", play.places.size())},
@@ -413,7 +429,7 @@ void PrintText(const HoleReport& report) {
   std::printf("Hole %d (par %d): %s\n", report.hole, HolePar(report.hole), report.Passed() ? "passed" : "FAILED");
   for (const CheckResult& c : report.checks) {
     std::printf("  %-11s %-4s %s", c.name.c_str(), c.passed ? "ok" : "FAIL", c.summary.c_str());
-    if (c.strokes > 0) std::printf(" [%llu strokes played]", static_cast<unsigned long long>(c.strokes));
+    if (c.played > 0) std::printf(" [%llu strokes played]", static_cast<unsigned long long>(c.played));
     std::printf("\n");
     for (const std::string& d : c.details) std::printf("      %s\n", d.c_str());
   }
@@ -424,9 +440,9 @@ void PrintJson(const HoleReport& report) {
   for (const CheckResult& c : report.checks) {
     std::string details;
     for (const std::string& d : c.details) details += (details.empty() ? "" : ",") + Json(d);
-    checks += Format("%s{\"name\":%s,\"passed\":%s,\"summary\":%s,\"strokes\":%llu", checks.empty() ? "" : ",",
+    checks += Format("%s{\"name\":%s,\"passed\":%s,\"summary\":%s,\"played\":%llu", checks.empty() ? "" : ",",
                      Json(c.name).c_str(), c.passed ? "true" : "false", Json(c.summary).c_str(),
-                     static_cast<unsigned long long>(c.strokes));
+                     static_cast<unsigned long long>(c.played));
     for (const auto& [name, value] : c.fields) checks += "," + Json(name) + ":" + value;
     checks += ",\"details\":[" + details + "]}";
   }

@@ -17,7 +17,7 @@ struct CheckResult {
   std::string summary;
   std::vector<std::string> details;                         // one readable line each
   std::vector<std::pair<std::string, std::string>> fields;  // name and JSON value, for --json
-  uint64_t strokes = 0;                                     // strokes the check played
+  uint64_t played = 0;                                      // strokes the check played
 };
 
 // A check run on a hole after the built-in ones, with the game folder current and the hole loaded (map,
