@@ -51,6 +51,7 @@ class CheckTest : public GameFolderTest {
     for (int32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
     const int16_t cup[] = {400, 330};
     std::memcpy(&map[1280], cup, sizeof cup);
+    std::memcpy(&map[640], &normal_, sizeof normal_);
     std::memcpy(&map[1920 + 64], &slopeStrength_, sizeof slopeStrength_);
     const std::vector<uint8_t> file = EncodeLzcc(map);
     std::snprintf(name, sizeof name, "Hole%02d.H2O", hole);
@@ -72,6 +73,7 @@ class CheckTest : public GameFolderTest {
   }
   std::vector<uint8_t> codes_;
   int16_t slopeStrength_ = 1;
+  TablePoint normal_{0, 0};  // wall table entry 0, for code 0xA0
 };
 
 }  // namespace
@@ -125,11 +127,40 @@ TEST_F(CheckTest, ACupWalledOffLeavesEveryPlaceDead) {
   Disc(400, 330, 12, kCodeFunnel);
   Write(1);
   const HoleReport r = Check(1);
-  EXPECT_FALSE(Named(r, "par").passed);
+  EXPECT_EQ(Named(r, "par").summary,
+            "no line from (71,319) holes out within par 2: the map walls the cup off from there");
   const CheckResult& dead = Named(r, "dead spots");
   EXPECT_FALSE(dead.passed);
   EXPECT_EQ(dead.fields[0].second, dead.fields[1].second);  // places checked, places dead
   EXPECT_EQ(RunCheck({{"game", dir_.string()}, {"hole", "1"}}), 1);
+}
+
+TEST_F(CheckTest, APocketBehindAOneWayWallIsDead) {
+  // A straight wall with normal (0, 1) holds only a ball rolling down into it: balls get into the pocket
+  // above it and never out again. Everywhere else the cup is in reach.
+  Fill(380, 20, 520, 110, kCodeRoughWall);
+  Fill(390, 30, 510, 99, kCodeGreen);
+  Fill(420, 100, 480, 110, kCodeWall);
+  normal_ = {0, 1};
+  Write(1);
+  const CheckResult dead = Named(Check(1), "dead spots");
+  EXPECT_FALSE(dead.passed);
+  ASSERT_FALSE(dead.details.empty());
+  for (const std::string& d : dead.details) {
+    int32_t x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(d.c_str(), "dead: (%d,%d)", &x, &y), 2) << d;
+    EXPECT_TRUE(x >= 390 && x <= 510 && y >= 30 && y <= 99) << d;
+    EXPECT_NE(d.find("walled off from the cup"), std::string::npos) << d;
+  }
+  // And the physics agrees: no stroke from inside gets the ball out.
+  const TurnState inside = StartOfTurn(450, 60);
+  for (int32_t ax = 250; ax <= 639; ax += 20) {
+    for (int32_t ay = 0; ay <= 260; ay += 20) {
+      if (!IsPlayerAim(inside.ball, POINT{ax, ay})) continue;
+      const BallState b = PlayTurnStroke(inside, POINT{ax, ay}).after.ball;
+      EXPECT_TRUE(b.x >= 390 && b.x <= 510 && b.y >= 30 && b.y <= 110) << ax << "," << ay;
+    }
+  }
 }
 
 TEST_F(CheckTest, AMapValueWithoutMeaningFailsTheMap) {

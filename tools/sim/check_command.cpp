@@ -287,6 +287,7 @@ CheckResult CheckPar(HoleSearch* search, const TurnState& start, int32_t par) {
   r.fields.push_back({"par", Format("%d", par)});
   if (!r.passed) {
     r.summary = Format("no line from (%d,%d) holes out within par %d", start.ball.x, start.ball.y, par);
+    if (CupDistance(*search, start.ball.x, start.ball.y) >= kFar) r.summary += ": the map walls the cup off from there";
     return r;
   }
   const int32_t strokes = line.back().stroke;

@@ -30,7 +30,7 @@ struct HoleCheck {
 struct CheckSettings {
   std::string game;  // the game folder
   uint32_t seed = 1;
-  int32_t randomStrokes = 150;  // random strokes from the pad; as many again from where they came to rest
+  int32_t randomStrokes = 300;  // random strokes from the pad; one more from each place they came to rest
   std::vector<HoleCheck> extraChecks;
 };
 

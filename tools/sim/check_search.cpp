@@ -52,8 +52,10 @@ POINT PolarAim(const BallState& b, double angle, double length) {
 }
 
 // Whether a ball stepping by (dx, dy) can come onto (x, y). Rough and curved walls, water and bounce-back
-// cells always put it back; a straight wall only holds a ball that moves into it, so one moving along or out
-// of it crosses. Hole 16's straight walls hold only a gliding ball.
+// cells always put it back. A straight wall holds only a ball whose velocity runs into its normal, so it lets
+// through a step that some velocity could make while not running into it: an axis the step does not move
+// along can carry any velocity, one it moves along only velocities of the step's sign. Hole 16's straight
+// walls hold only a gliding ball.
 bool CanEnter(int32_t x, int32_t y, int32_t dx, int32_t dy) {
   const uint8_t code = MapCodeAt(x, y);
   if (code == kCodeRoughWall || code == kCodeWater || code == kCodeBounceBack) return false;
@@ -61,7 +63,9 @@ bool CanEnter(int32_t x, int32_t y, int32_t dx, int32_t dy) {
   if ((code & 0x0F) >= 8) return false;
   if (gRound.currentHole == 16) return true;
   const TablePoint n = gHole.wallTable[code & 0x0F];
-  return dx * n.x + dy * n.y <= 0;
+  if ((dx == 0 && n.x != 0) || (dy == 0 && n.y != 0)) return true;
+  const int32_t along[] = {dx * n.x, dy * n.y};
+  return along[0] < 0 || along[1] < 0 || (along[0] == 0 && along[1] == 0);
 }
 
 int32_t FieldIndex(int32_t x, int32_t y) { return y * kMapWidth + x; }
