@@ -2,6 +2,7 @@
 // the game's own, from the real strike to the real judging; the searches only choose where to aim.
 #include "tools/sim/check_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -35,12 +36,15 @@ constexpr size_t kListedAtMost = 20;  // dead spots and stopped rolls listed by 
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
-  char buffer[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_list again;
+  va_copy(again, args);
+  std::string out(static_cast<size_t>(std::max(0, std::vsnprintf(nullptr, 0, format, args))), '\0');
+  std::vsnprintf(out.data(), out.size() + 1, format, again);
+  va_end(again);
   va_end(args);
-  return buffer;
+  return out;
 }
 
 std::string Json(const std::string& s) {
@@ -85,7 +89,7 @@ CheckResult CheckDemo(const CheckSettings& s, int32_t hole) {
   ResetGameForHole();
   DemoRun run;
   if (!PlayDemoRun(s.game, hole, "", 0, &run)) {
-    Fail(&r, "the game folder cannot be opened");
+    Fail(&r, "the game cannot start in the game folder (its Data\\Title.bmp is needed)");
     return r;
   }
   int32_t records = 0;
@@ -316,15 +320,17 @@ struct SplitMix {
   }
 };
 
-// A stroke any player might make: any direction, any strength the aim line allows.
+// A stroke any player might make: any direction, any strength the aim line allows. Half of all directions
+// stay on the field from anywhere on it; a ball off it gets the stroke that does not move it.
 POINT RandomAim(SplitMix* random, const BallState& ball) {
-  for (;;) {
+  for (int32_t tries = 0; tries < 1000; ++tries) {
     const double angle = 2 * 3.14159265358979323846 * random->Next(3600) / 3600.0;
     const double length = 1 + random->Next(200);
     const POINT aim{ball.x + static_cast<int32_t>(std::lround(length * std::cos(angle))),
                     ball.y + static_cast<int32_t>(std::lround(length * std::sin(angle)))};
     if (IsPlayerAim(ball, aim)) return aim;
   }
+  return POINT{ball.x, ball.y};
 }
 
 struct StoppedRoll {
@@ -419,8 +425,17 @@ CheckResult CheckRolls(const RandomPlay& play) {
 
 CheckResult NotRun(const char* name) {
   CheckResult r(name);
-  Fail(&r, "not run: the map is not sound enough to play");
-  r.summary = "not run";
+  r.passed = false;
+  r.summary = "not run: the hole cannot be played";
+  return r;
+}
+
+// A check that failed before it could say anything else is summed up by its first complaint.
+CheckResult Summed(CheckResult r) {
+  if (r.summary.empty() && !r.details.empty()) {
+    r.summary = r.details.front();
+    r.details.erase(r.details.begin());
+  }
   return r;
 }
 
@@ -468,13 +483,13 @@ std::vector<HoleCheck> CourseHoleChecks() {
 HoleReport CheckHole(const CheckSettings& s, int32_t hole) {
   HoleReport report;
   report.hole = hole;
-  report.checks.push_back(CheckDemo(s, hole));
+  report.checks.push_back(Summed(CheckDemo(s, hole)));
   MapFacts facts;
-  report.checks.push_back(CheckMap(s, hole, &facts));
+  report.checks.push_back(Summed(CheckMap(s, hole, &facts)));
   for (const HoleCheck& extra : s.extraChecks) {
     CheckResult r = extra.run(hole);
     if (r.name.empty()) r.name = extra.name;
-    report.checks.push_back(r);
+    report.checks.push_back(Summed(r));
   }
   if (!facts.playable) {
     for (const char* name : {"par", "dead spots", "rolls"}) report.checks.push_back(NotRun(name));
@@ -492,16 +507,32 @@ HoleReport CheckHole(const CheckSettings& s, int32_t hole) {
   return report;
 }
 
+namespace {
+
+// A whole number from 0 to limit, or -1.
+int64_t WholeNumber(const std::string& text, int64_t limit) {
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
+  if (text.empty() || text[0] == '-' || *end != 0 || v > static_cast<unsigned long long>(limit)) return -1;
+  return static_cast<int64_t>(v);
+}
+
+}  // namespace
+
 int RunCheck(const SimOptions& o) {
-  const int32_t only = o.count("hole") ? std::atoi(o.at("hole").c_str()) : 0;
-  if (!o.count("game") || (o.count("hole") && (only < 1 || only > kHoleCount))) {
-    std::fputs("usage: quillmere-sim check --game DIR [--hole N] [--seed S] [--json]\n", stderr);
+  const int64_t only = o.count("hole") ? WholeNumber(o.at("hole"), kHoleCount) : 0;
+  const int64_t seed = o.count("seed") ? WholeNumber(o.at("seed"), UINT32_MAX) : 1;
+  if (!o.count("game") || only < 0 || (o.count("hole") && only == 0) || seed < 0) {
+    std::fputs(
+        "usage: quillmere-sim check --game DIR [--hole N] [--seed S] [--json]\n"
+        "       N is a hole from 1 to 18, S a whole number (default 1)\n",
+        stderr);
     return kExitUsage;
   }
   CheckSettings settings;
   // Each hole enters the folder afresh, so a relative path must not be taken from inside it.
   settings.game = std::filesystem::absolute(o.at("game")).string();
-  if (o.count("seed")) settings.seed = static_cast<uint32_t>(std::strtoul(o.at("seed").c_str(), nullptr, 10));
+  settings.seed = static_cast<uint32_t>(seed);
   settings.extraChecks = CourseHoleChecks();
   if (!std::filesystem::is_directory(settings.game)) {
     std::fprintf(stderr, "quillmere-sim: cannot open the game folder %s\n", o.at("game").c_str());
@@ -509,7 +540,9 @@ int RunCheck(const SimOptions& o) {
   }
   bool passed = true;
   std::string failed;
-  for (int32_t hole = only ? only : 1; hole <= (only ? only : kHoleCount); ++hole) {
+  const int32_t first = only ? static_cast<int32_t>(only) : 1;
+  const int32_t last = only ? static_cast<int32_t>(only) : kHoleCount;
+  for (int32_t hole = first; hole <= last; ++hole) {
     const HoleReport report = CheckHole(settings, hole);
     if (o.count("json")) {
       PrintJson(report);

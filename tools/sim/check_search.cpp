@@ -41,6 +41,7 @@ constexpr size_t kTraceLimit = 200000;
 constexpr uint32_t kClockLimit = 1u << 30;
 
 void KeepBackendSmall() {
+  if (gDisplay.primary) return;
   if (HeadlessTraces().size() > kTraceLimit || timeGetTime() > kClockLimit) HeadlessReset(HeadlessConfig{});
 }
 
@@ -93,7 +94,8 @@ struct Trial {
   StrokeResult result;
 };
 
-int32_t Cost(const TurnState& from, const StrokeResult& r) { return r.after.stroke - from.stroke + 1; }
+// How far a trial moved the stroke counter: one for a ball left in play, and one for each penalty.
+int32_t Used(const TurnState& from, const Trial& t) { return t.result.after.stroke - from.stroke; }
 
 // Straight at the cup, with strengths from just reaching it to well past.
 std::vector<POINT> DirectAims(const HoleSearch& s, const BallState& b) {
@@ -134,8 +136,8 @@ std::vector<POINT> CoarseAims(const BallState& b) {
   return aims;
 }
 
-// Around a stroke that passed close to the cup: the direction turned by up to half a coarse step, the
-// strength from three quarters to a third more.
+// Around a promising stroke: the direction turned by up to half a coarse step, the strength from three quarters
+// to a third more.
 std::vector<POINT> FineAims(const BallState& b, POINT aim) {
   std::vector<POINT> aims;
   const double angle = std::atan2(aim.y - b.y, aim.x - b.x);
@@ -188,7 +190,7 @@ bool TryAims(HoleSearch* s, const TurnState& from, const std::vector<POINT>& aim
     done.push_back(aim);
     const Trial t{aim, PlayTurnStroke(from, aim)};
     ++s->strokes;
-    if (t.result.Holed() && Cost(from, t.result) <= budget) {
+    if (t.result.Holed() && Used(from, t) + 1 <= budget) {
       *line = Line{StrokeOf(from, t)};
       s->learnedAims.push_back({POINT{from.ball.x, from.ball.y}, aim});
       Remember(s, from, *line);
@@ -224,9 +226,6 @@ std::vector<const Trial*> Promising(const HoleSearch& s, const TurnState& from, 
   }
   return chosen;
 }
-
-// Strokes a trial used up, penalties included.
-int32_t Used(const TurnState& from, const Trial& t) { return t.result.after.stroke - from.stroke; }
 
 bool Failed(HoleSearch* s, const StateKey& key, int32_t budget) {
   Knowledge& k = s->known[key];
@@ -281,8 +280,7 @@ StateKey KeyOf(const TurnState& s) {
                   m.launch.speedY,
                   m.slopeStrength,
                   m.tunnelGuard,
-                  m.funnelCounter,
-                  0};
+                  m.funnelCounter};
 }
 
 void PrepareHeadlessPhysics() {

@@ -54,7 +54,7 @@ struct LineStroke {
 };
 using Line = std::vector<LineStroke>;
 
-using StateKey = std::array<int32_t, 10>;
+using StateKey = std::array<int32_t, 9>;
 struct StateKeyHash {
   size_t operator()(const StateKey& k) const;
 };
