@@ -165,7 +165,7 @@ void CheckMapFile(int32_t hole, CheckResult* r) {
     return Fail(r, Format("%s is no LZCC file", path));
   const int32_t output = ReadI32(bytes, 4);
   const int64_t payload = static_cast<int64_t>(bytes.size()) - 20;
-  r->summary = Format("payload %lld bytes, output %d", static_cast<long long>(payload), output);
+  r->summary = Format("%s: payload %lld bytes, output %d", path, static_cast<long long>(payload), output);
   r->fields.push_back({"payload_bytes", Format("%lld", static_cast<long long>(payload))});
   r->fields.push_back({"output_length", Format("%d", output)});
   if (payload > kLzccPayloadLimit)
@@ -244,6 +244,9 @@ CheckResult CheckMap(const CheckSettings& s, int32_t hole, MapFacts* facts) {
     return r;
   }
   CheckFieldCodes(&r);
+  if (gHole.holeSlopeStrength < 0 || gHole.holeSlopeStrength > 9) {
+    Fail(&r, Format("hole slope strength %d is outside 0..9: the game takes 1", gHole.holeSlopeStrength));
+  }
   int32_t cx = 0, cy = 0;
   CupPoint(&cx, &cy);
   const uint8_t cupCode = MapCodeAt(cx, cy);
