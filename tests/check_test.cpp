@@ -28,7 +28,12 @@ class CheckTest : public GameFolderTest {
     codes_.assign(640 * kRows, kCodeRoughWall);
     Fill(20, 20, 619, 420, kCodeGreen);
     Fill(55, 300, 100, 370, kCodeStartPad);
-    Disc(400, 330, 12, kCodeFunnel);
+    Funnel(0, POINT{400, 330});
+  }
+  // Funnel n round its point, which becomes cup-table entry n.
+  void Funnel(int32_t n, POINT p) {
+    Disc(p.x, p.y, 12, static_cast<uint8_t>(kCodeFunnel + n));
+    cups_[n] = TablePoint{static_cast<int16_t>(p.x), static_cast<int16_t>(p.y)};
   }
   void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
     for (int32_t y = y0; y <= y1; ++y) {
@@ -49,8 +54,7 @@ class CheckTest : public GameFolderTest {
     std::vector<uint8_t> map(kMapBytes, 0);
     for (int32_t y = 0; y < kRows; ++y) std::memcpy(&map[(479 - y) * 640], &codes_[y * 640], 640);
     for (int32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
-    const int16_t cup[] = {400, 330};
-    std::memcpy(&map[1280], cup, sizeof cup);
+    std::memcpy(&map[1280], cups_, sizeof cups_);
     std::memcpy(&map[640], &normal_, sizeof normal_);
     std::memcpy(&map[1920 + 64], &slopeStrength_, sizeof slopeStrength_);
     const std::vector<uint8_t> file = EncodeLzcc(map);
@@ -74,6 +78,7 @@ class CheckTest : public GameFolderTest {
   std::vector<uint8_t> codes_;
   int16_t slopeStrength_ = 1;
   TablePoint normal_{0, 0};  // wall table entry 0, for code 0xA0
+  TablePoint cups_[16] = {};
 };
 
 }  // namespace
@@ -192,4 +197,61 @@ TEST_F(CheckTest, ARollThatNeverRestsIsReported) {
   EXPECT_FALSE(rolls.passed);
   ASSERT_FALSE(rolls.details.empty());
   EXPECT_NE(rolls.details[0].find("by the no-pause stop"), std::string::npos);
+}
+
+TEST_F(CheckTest, TheDemonstrationPassesOnceEveryLastStrokeDrops) {
+  // Hole 13's script: player 1 holes in one, player 2 in two. A funnel wherever a last stroke stopped short
+  // takes the script one record further each time.
+  Fill(150, 330, 220, 380, kCodeStartPad);
+  DemoRun run;
+  for (int32_t n = 1; n < 4; ++n) {
+    Write(13);
+    ASSERT_TRUE(PlayDemoRun(dir_.string(), 13, "", 0, &run));
+    if (run.completed) break;
+    const auto last =
+        std::find_if(run.outcomes.rbegin(), run.outcomes.rend(), [](const DemoOutcome& o) { return o.used; });
+    Funnel(n, POINT{last->ball.x, last->ball.y});
+  }
+  ASSERT_TRUE(run.completed);
+  const CheckResult demo = Named(Check(13), "demo");
+  EXPECT_TRUE(demo.passed);
+  EXPECT_EQ(demo.summary, "5 of 5 script records used; every player's last stroke drops");
+  EXPECT_NE(demo.details[1].find("holed in one"), std::string::npos);
+  EXPECT_NE(demo.details[3].find("in play"), std::string::npos);
+}
+
+TEST_F(CheckTest, AStrokeCarriesWhatATurnCarries) {
+  slopeStrength_ = 3;
+  Fill(150, 20, 160, 420, kCodeSlopeStrength);  // strength 0 from here on in this turn
+  Fill(300, 20, 619, 420, kCodeWater);
+  Write(1);
+  gRound.currentHole = 1;
+  LoadHole();
+  PrepareHeadlessPhysics();
+  const TurnState start = StartOfTurn(71, 319);
+  EXPECT_EQ(start.motion.slopeStrength, 3);
+  const StrokeResult r = PlayTurnStroke(start, POINT{171, 319});  // 600 pixels east: into the water
+  EXPECT_EQ(r.phase, kPhaseAtRest);
+  EXPECT_EQ(r.after.stroke, 3);  // the stroke and its penalty
+  EXPECT_EQ(r.after.ball.x, 299);
+  EXPECT_EQ(r.after.motion.slopeStrength, 0);
+  EXPECT_EQ(r.end, RollEnd::Rest);
+}
+
+TEST_F(CheckTest, AMapFileTheReaderRefusesStopsTheHole) {
+  std::vector<uint8_t> file(20 + 20500, 0);
+  std::memcpy(file.data(), "LZCC", 4);
+  const int32_t output = 300000;
+  std::memcpy(&file[4], &output, sizeof output);
+  std::filesystem::create_directories(dir_ / "Holes");
+  std::ofstream(dir_ / "Holes" / "Hole04.H2O", std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), file.size());
+  const HoleReport r = Check(4);
+  const CheckResult& map = Named(r, "map");
+  EXPECT_EQ(map.summary, "Holes\\Hole04.H2O: payload 20500 bytes, output 300000");
+  EXPECT_EQ(map.details, (std::vector<std::string>{"payload 20500 bytes, over the reader's 20000",
+                                                   "output length 300000 outside 307200..309200",
+                                                   "Holes\\Hole04.H2O does not decode within the reader's limits"}));
+  EXPECT_EQ(Named(r, "par").summary, "not run: the hole cannot be played");
+  EXPECT_EQ(RunCheck({{"game", dir_.string()}, {"hole", "19"}}), 2);
 }
