@@ -25,7 +25,7 @@ class CheckTest : public GameFolderTest {
  protected:
   void SetUp() override {
     GameFolderTest::SetUp();
-    codes_.assign(640 * kRows, kCodeRoughWall);
+    codes_.assign(size_t{640} * kRows, kCodeRoughWall);
     Fill(20, 20, 619, 420, kCodeGreen);
     Fill(55, 300, 100, 370, kCodeStartPad);
     Funnel(0, POINT{400, 330});
@@ -52,7 +52,7 @@ class CheckTest : public GameFolderTest {
     std::snprintf(name, sizeof name, "Hole%02d.HIO", hole);
     WriteBitmapFile(dir_ / "Holes" / name, MakeBitmap(640, 480, [](int32_t, int32_t) { return 0x308030u; }));
     std::vector<uint8_t> map(kMapBytes, 0);
-    for (int32_t y = 0; y < kRows; ++y) std::memcpy(&map[(479 - y) * 640], &codes_[y * 640], 640);
+    for (size_t y = 0; y < kRows; ++y) std::memcpy(&map[(479 - y) * 640], &codes_[y * 640], 640);
     for (int32_t i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i);
     std::memcpy(&map[1280], cups_, sizeof cups_);
     std::memcpy(&map[640], &normal_, sizeof normal_);

@@ -297,13 +297,13 @@ CheckResult CheckPar(HoleSearch* search, const TurnState& start, int32_t par) {
     if (CupDistance(*search, start.ball.x, start.ball.y) >= kFar) r.summary += ": the map walls the cup off from there";
     return r;
   }
-  const int32_t strokes = line.back().stroke;
+  const int8_t strokes = line.back().stroke;
   r.summary = Format("holes out in %d (par %d) from (%d,%d)", strokes, par, start.ball.x, start.ball.y);
   for (size_t i = 0; i < line.size(); ++i) {
     const LineStroke& k = line[i];
     std::string what = Format("stroke %d from (%d,%d) aim (%d,%d): ", k.stroke, k.from.x, k.from.y, k.aim.x, k.aim.y);
     what += k.phase == kPhaseAtRest ? Format("rests at (%d,%d)", k.rest.x, k.rest.y) : PhaseText(k.phase);
-    const int32_t next = i + 1 < line.size() ? line[i + 1].stroke : k.stroke;
+    const int8_t next = i + 1 < line.size() ? line[i + 1].stroke : k.stroke;
     if (next > k.stroke + 1) what += Format(", %d penalty stroke(s)", next - k.stroke - 1);
     r.details.push_back(what);
   }
@@ -498,7 +498,7 @@ HoleReport CheckHole(const CheckSettings& s, int32_t hole) {
     for (const char* name : {"par", "dead spots", "rolls"}) report.checks.push_back(NotRun(name));
     return report;
   }
-  const int32_t par = HolePar(hole);
+  const int8_t par = HolePar(hole);
   PrepareHeadlessPhysics();
   HoleSearch search;
   StartHoleSearch(&search);

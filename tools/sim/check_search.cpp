@@ -365,7 +365,8 @@ void StartHoleSearch(HoleSearch* s) {
   s->distance[cup] = 0;
   queue.push({0, cup});
   while (!queue.empty()) {
-    const auto [d, i] = queue.top();
+    const int32_t d = queue.top().first;
+    const int32_t i = queue.top().second;
     queue.pop();
     if (d != s->distance[i]) continue;
     auto reach = [&](int32_t j, int32_t cost) {
