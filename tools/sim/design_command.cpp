@@ -82,7 +82,7 @@ std::vector<TracedStroke> TraceScript(const std::string& gameDir, int32_t hole) 
       gRound.strokeCounter = 1;
       continue;
     }
-    const bool last = kDemoScript[i + 1].hole != hole || kDemoScript[i + 1].player != r.player;
+    const bool last = IsLastOfTurn(i);
     strokes.push_back(TracedStroke{r.player, r.stroke, last, {}, 0, 0, 0});
     gRound.aimPoint = POINT{r.x, r.y};
     SetPlayPhase(kPhaseStrike);
@@ -152,22 +152,8 @@ std::string WithoutCup(const std::string& text) {
 }
 
 bool DemoPlaysOut(const std::string& game, int32_t hole) {
-  std::vector<std::pair<int32_t, int32_t>> outcome(kDemoRecordCount, {0, 0});
-  HeadlessReset(HeadlessConfig{});
-  SetCurrentDirectoryA(game.c_str());
-  InitDisplay(0);
-  InitSound(0);
-  gDemo.recordHook = [&](int32_t index) { outcome[index] = {1, gRound.playPhase}; };
-  RunDemoHole(hole);
-  gDemo.recordHook = nullptr;
-  for (int32_t i = 0; i < kDemoRecordCount; ++i) {
-    if (kDemoScript[i].hole != hole) continue;
-    const bool last = kDemoScript[i + 1].hole != hole || kDemoScript[i + 1].player != kDemoScript[i].player;
-    const bool dropped = outcome[i].second == kPhaseHoled || outcome[i].second == kPhaseHoleInOne;
-    if (getenv("QUILL_DESIGN_DEBUG")) std::fprintf(stderr, "rec %d used %d phase %d\n", i, outcome[i].first, outcome[i].second);
-    if (!outcome[i].first || (last && !dropped)) return false;
-  }
-  return true;
+  DemoRun run;
+  return PlayDemoRun(game, hole, "", 0, &run) && run.completed;
 }
 
 void PrintStrokes(const std::vector<TracedStroke>& strokes) {

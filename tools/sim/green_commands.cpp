@@ -238,12 +238,6 @@ void ScheduleFrames(const std::string& dir, uint32_t every, uint32_t until) {
 
 namespace {
 
-struct DemoOutcome {
-  bool used = false;
-  BallState ball{};
-  int32_t phase = 0;
-};
-
 void PrintDemoRecord(const DemoRecord& r, const DemoOutcome& o) {
   std::printf("{\"hole\":%d,\"player\":%d,\"stroke\":%d,\"target\":[%d,%d],\"matched\":%s,", r.hole, r.player,
               r.stroke, r.x, r.y, o.used ? "true" : "false");
@@ -256,6 +250,34 @@ void PrintDemoRecord(const DemoRecord& r, const DemoOutcome& o) {
 
 }  // namespace
 
+bool PlayDemoRun(const std::string& game, int32_t hole, const std::string& frames, uint32_t every, DemoRun* run) {
+  HeadlessReset(HeadlessConfig{});
+  if (!SetCurrentDirectoryA(game) || !InitDisplay(0)) return false;
+  InitSound(0);
+  // The demonstration's length is not known beforehand; frames past its end are simply never taken.
+  if (!frames.empty()) ScheduleFrames(frames, every, 30u * 60u * 1000u);
+  run->outcomes.assign(kDemoRecordCount, DemoOutcome{});
+  gDemo.recordHook = [run](int32_t index) { run->outcomes[index] = DemoOutcome{true, gRound.ball, gRound.playPhase}; };
+  const uint32_t start = timeGetTime();
+  RunDemoHole(hole);
+  gDemo.recordHook = nullptr;
+  run->virtualMs = timeGetTime() - start;
+  // Complete: every record of the hole used, and each player's last stroke dropped.
+  run->completed = true;
+  for (int32_t i = 0; i < kDemoRecordCount; ++i) {
+    if (kDemoScript[i].hole != hole) continue;
+    const DemoOutcome& o = run->outcomes[i];
+    const bool dropped = o.phase == kPhaseHoled || o.phase == kPhaseHoleInOne;
+    run->completed = run->completed && o.used && (!IsLastOfTurn(i) || dropped);
+  }
+  return true;
+}
+
+bool IsLastOfTurn(int32_t index) {
+  const DemoRecord& r = kDemoScript[index];
+  return kDemoScript[index + 1].hole != r.hole || kDemoScript[index + 1].player != r.player;
+}
+
 int RunDemo(const SimOptions& o) {
   const int32_t hole = o.count("hole") ? std::atoi(o.at("hole").c_str()) : 0;
   if (!o.count("game") || hole < 1 || hole > 18) {
@@ -263,31 +285,15 @@ int RunDemo(const SimOptions& o) {
     return kExitUsage;
   }
   const std::string frames = o.count("frames") ? std::filesystem::absolute(o.at("frames")).string() : "";
-  HeadlessReset(HeadlessConfig{});
-  if (!SetCurrentDirectoryA(o.at("game")) || !InitDisplay(0)) {
+  const uint32_t every = o.count("every") ? static_cast<uint32_t>(std::atoi(o.at("every").c_str())) : 100;
+  DemoRun run;
+  if (!PlayDemoRun(o.at("game"), hole, frames, every, &run)) {
     std::fprintf(stderr, "quillmere-sim: cannot open the game folder %s\n", o.at("game").c_str());
     return kExitFailed;
   }
-  InitSound(0);
-  if (!frames.empty()) {
-    // The demonstration's length is not known beforehand; frames past its end are simply never taken.
-    const uint32_t every = o.count("every") ? static_cast<uint32_t>(std::atoi(o.at("every").c_str())) : 100;
-    ScheduleFrames(frames, every, 30u * 60u * 1000u);
-  }
-  std::vector<DemoOutcome> outcomes(kDemoRecordCount);
-  gDemo.recordHook = [&](int32_t index) { outcomes[index] = DemoOutcome{true, gRound.ball, gRound.playPhase}; };
-  const uint32_t start = timeGetTime();
-  RunDemoHole(hole);
-  // Complete: every record of the hole used, and each player's last stroke dropped.
-  bool completed = true;
   for (int32_t i = 0; i < kDemoRecordCount; ++i) {
-    const DemoRecord& r = kDemoScript[i];
-    if (r.hole != hole) continue;
-    PrintDemoRecord(r, outcomes[i]);
-    const bool lastOfPlayer = kDemoScript[i + 1].hole != hole || kDemoScript[i + 1].player != r.player;
-    const bool dropped = outcomes[i].phase == kPhaseHoled || outcomes[i].phase == kPhaseHoleInOne;
-    completed = completed && outcomes[i].used && (!lastOfPlayer || dropped);
+    if (kDemoScript[i].hole == hole) PrintDemoRecord(kDemoScript[i], run.outcomes[i]);
   }
-  std::printf("{\"completed\":%s,\"virtual_ms\":%u}\n", completed ? "true" : "false", timeGetTime() - start);
-  return completed ? 0 : kExitFailed;
+  std::printf("{\"completed\":%s,\"virtual_ms\":%u}\n", run.completed ? "true" : "false", run.virtualMs);
+  return run.completed ? 0 : kExitFailed;
 }
