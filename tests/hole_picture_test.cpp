@@ -148,6 +148,26 @@ TEST(HolePicture, SceneryOnlyBeyondTheGreen) {
   EXPECT_GT(changed, 20000);  // the scenery is there
 }
 
+// Pools beyond the green freeze on a hole whose green has ice: pale ice instead of dark water.
+TEST(HolePicture, PoolsFreezeWhereTheGreenHasIce) {
+  HoleMap m = MoorHole();
+  m.scenery = {Area(SceneryKind::Pool, {{210, 250}, {330, 250}, {330, 300}, {210, 300}})};
+  const Bitmap open = DrawHolePicture(m);
+  m.Rect(450, 80, 500, 120, 23, kIce);
+  const Bitmap frozen = DrawHolePicture(m);
+  auto brightness = [](const Bitmap& b) {
+    int64_t sum = 0;
+    for (int32_t y = 270; y < 290; ++y)
+      for (int32_t x = 250; x < 300; ++x) {
+        const uint32_t p = At(b, x, y);
+        sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+      }
+    return sum / 1000;
+  };
+  EXPECT_LT(brightness(open), 350);
+  EXPECT_GT(brightness(frozen), 500);
+}
+
 // Each ground reads as its kind: the mean colour of its pixels over the three samples.
 TEST(HolePicture, EachLookKeepsItsColourFamily) {
   const std::array<HoleMap, 3> maps = {MoorHole(), TunnelHole(), SlopeHole()};

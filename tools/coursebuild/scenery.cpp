@@ -149,15 +149,26 @@ Col AreaColour(SceneryKind kind, int32_t x, int32_t y, float edge, Col ground, u
       return paint::Light(col, 0.12f * lit - 0.45f * gap);
     }
     case SceneryKind::Bracken: {
-      const paint::Cell c = paint::Cellular(fx / 9, fy / 9, seed);
-      const float lit = BumpLight(c.dx, c.dy, 0.6f), gap = paint::SmoothStep(0.5f, 0.85f, c.f1);
-      // Each frond's leaflets run off either side of its own stem.
-      const float turn = static_cast<float>(c.id & 0xFF) / 256 * kPi;
-      const float u = c.dx * std::cos(turn) + c.dy * std::sin(turn), v = -c.dx * std::sin(turn) + c.dy * std::cos(turn);
-      const float leaflet = std::sin(u * 22 + std::fabs(v) * 16);
-      Col col = paint::Mix(Hex(0x6A4424), Hex(0xA86434), 0.5f + 0.25f * leaflet + 0.25f * lit);
-      if (paint::Noise(fx / 14, fy / 14, seed + 2) > 0.3f) col = paint::Mix(col, Hex(0x6A7A34), 0.35f);  // still green
-      return paint::Light(col, 0.12f * lit - 0.35f * gap + 0.06f * (paint::Hash01(x, y, seed + 1) - 0.5f));
+      // Fronds in two layers over dark undergrowth, each a blade tapering both ways from its middle, its
+      // leaflets slanting toward the tip off a darker stem, the side facing the top left lit.
+      Col col = paint::Mix(Hex(0x26301A), Hex(0x3E3420), 0.5f + 0.5f * paint::Noise(fx / 12, fy / 12, seed + 3));
+      const float rust = paint::SmoothStep(-0.4f, 0.6f, paint::Noise(fx / 40, fy / 40, seed + 2));
+      for (uint32_t layer = 0; layer < 2; ++layer) {
+        const paint::Cell c = paint::Cellular(fx / 8 + 0.5f * static_cast<float>(layer),
+                                              fy / 8 + 0.37f * static_cast<float>(layer), seed + layer * 13);
+        const float turn = static_cast<float>(c.id & 0xFF) / 256 * 2 * kPi, ct = std::cos(turn), st = std::sin(turn);
+        const float u = c.dx * ct + c.dy * st, v = -c.dx * st + c.dy * ct;
+        const float half = 0.24f * (1 - paint::SmoothStep(0.15f, 0.8f, std::fabs(u)));
+        if (std::fabs(v) >= half) continue;
+        const float tone = paint::Hash01(static_cast<int32_t>(c.id), 7, seed);
+        Col frond = paint::Mix(Hex(0x567A2A), Hex(0xA8622C), paint::Clamp01(rust * (0.4f + 0.8f * tone)));
+        const float facing = (v > 0 ? 1.0f : -1.0f) * (st - ct) / 1.41f;
+        const float leaflet = std::sin(u * 70 - std::fabs(v) * 60);
+        frond = paint::Light(frond, 0.18f * facing + 0.12f * leaflet - 0.25f * std::fabs(v) / half);
+        if (std::fabs(v) < 0.03f) frond = paint::Light(frond, -0.25f);  // the stem
+        col = frond;
+      }
+      return paint::Light(col, 0.06f * (paint::Hash01(x, y, seed + 1) - 0.5f));
     }
     case SceneryKind::Scree: {
       const paint::Cell c = paint::Cellular(fx / 4, fy / 4, seed);
@@ -170,21 +181,29 @@ Col AreaColour(SceneryKind kind, int32_t x, int32_t y, float edge, Col ground, u
       return paint::Mix(paint::Mix(stone, Hex(0x4E4A44), gap), ground, grass);
     }
     case SceneryKind::Flowers: {
-      const paint::Cell c = paint::Cellular(fx / 4, fy / 4, seed);
+      const paint::Cell c = paint::Cellular(fx / 3.5f, fy / 3.5f, seed);
       static constexpr Col kBlooms[] = {Hex(0xF4F0E4), Hex(0xF0D040), Hex(0xE87AA4), Hex(0x8A8AE0), Hex(0xF4F4F4)};
-      // Drifts of flowers, thicker in some places than others.
-      const float drift = 0.25f + 0.35f * paint::Noise(fx / 25, fy / 25, seed + 4);
-      if (c.f1 < 0.2f && paint::Hash01(static_cast<int32_t>(c.id), 3, seed) < drift)
-        return paint::Light(kBlooms[c.id % 5], 0.2f * BumpLight(c.dx, c.dy, 0.24f));
-      if (c.f1 < 0.36f && c.dx < 0 && c.dy < 0) return paint::Light(ground, -0.25f);
-      return paint::Light(ground, 0.06f);
+      // Drifts of flowers in lush grass, thicker in some places than others and thinning out at the edge.
+      const float drift = (0.3f + 0.35f * paint::Noise(fx / 25, fy / 25, seed + 4)) * paint::SmoothStep(0, 8, edge);
+      const bool bloom = paint::Hash01(static_cast<int32_t>(c.id), 3, seed) < drift;
+      const Col lush = paint::Mix(ground, Hex(0x4E8A34), 0.3f);
+      if (bloom && c.f1 < 0.26f) {
+        const Col petal = kBlooms[c.id % 5];
+        if (c.f1 < 0.09f) return Hex(0xD8A020);  // the eye
+        return paint::Light(petal, 0.25f * BumpLight(c.dx, c.dy, 0.26f));
+      }
+      // Each bloom's shadow falls to its lower right.
+      if (bloom && c.f1 < 0.4f && c.dx > 0 && c.dy > 0) return paint::Light(lush, -0.3f);
+      return lush;
     }
     default:
       return ground;
   }
 }
 
-void PaintPool(Layer& layer, const std::vector<Vec>& poly, uint32_t seed) {
+// Moorland water; on a hole whose green has ice on it the weather has frozen it too, so it is drawn as the
+// same pale ice, cracked, with the bank's shadow and a rime of frost at its margin.
+void PaintPool(Layer& layer, const std::vector<Vec>& poly, bool frozen, uint32_t seed) {
   float x0, y0, x1, y1;
   Bounds(poly, 6, &x0, &y0, &x1, &y1);
   ForBox(layer, x0, y0, x1, y1, [&](int32_t x, int32_t y, Vec p) {
@@ -198,20 +217,28 @@ void PaintPool(Layer& layer, const std::vector<Vec>& poly, uint32_t seed) {
     }
     if (d >= 0) return;
     const float depth = paint::SmoothStep(0, 14, -d);
+    const float upLeft = paint::PolygonDistance({p.x - 3, p.y - 3}, poly) + wobble;
+    if (frozen) {
+      Col ice = paint::Mix(Hex(0xDCEEF4), Hex(0xA8D0E0), depth);
+      ice = paint::Light(ice, 0.06f * paint::Noise(p.x / 12, p.y / 12, seed + 3));
+      const paint::Cell crack = paint::Cellular(p.x / 14, p.y / 14, seed + 4);
+      if (crack.f2 - crack.f1 < 0.04f) ice = paint::Light(ice, -0.18f);
+      if (upLeft > 0) ice = paint::Light(ice, -0.2f);
+      return layer.Blend(x, y, ice, paint::Cover(d + 1.2f));
+    }
     Col water = paint::Mix(Hex(0x566E6A), Hex(0x24384A), depth);
     // Sky in the still water, a few glints, and the bank's shadow on its upper-left side.
     water = paint::Light(water, 0.18f * paint::SmoothStep(0.35f, 0.9f, paint::Noise(p.x / 30, p.y / 5, seed + 3)));
     if (paint::Noise(p.x / 5, p.y / 1.2f, seed + 4) > 0.78f) water = paint::Light(water, 0.45f);
-    const float upLeft = paint::PolygonDistance({p.x - 3, p.y - 3}, poly) + wobble;
     if (upLeft > 0) water = paint::Light(water, -0.35f);
     layer.Blend(x, y, water, paint::Cover(d + 1.2f));
   });
 }
 
-void PaintArea(Layer& layer, const SceneryItem& s, const Palette& pal, uint32_t seed) {
+void PaintArea(Layer& layer, const SceneryItem& s, const Palette& pal, bool frozen, uint32_t seed) {
   const std::vector<Vec> poly = Points(s);
   if (poly.size() < 3) return;
-  if (s.kind == SceneryKind::Pool) return PaintPool(layer, poly, seed);
+  if (s.kind == SceneryKind::Pool) return PaintPool(layer, poly, frozen, seed);
   float x0, y0, x1, y1;
   Bounds(poly, 5, &x0, &y0, &x1, &y1);
   const bool tall = s.kind == SceneryKind::Gorse || s.kind == SceneryKind::Bracken || s.kind == SceneryKind::Heather;
@@ -500,6 +527,7 @@ void PaintBridge(Layer& layer, Vec c, float length, uint32_t seed) {
 void PaintCottage(Layer& layer, Vec c, float w, uint32_t seed) {
   const float hw = w / 2, hh = std::max(7.0f, w * 0.3f);
   const Vec chimney{c.x + hw * 0.62f, c.y};
+  const float cw = std::max(3.0f, w * 0.05f), ch = std::max(2.5f, w * 0.04f);  // the stack's half sizes
   ForBox(layer, c.x - hw - 2, c.y - hh - 2, c.x + hw + 10, c.y + hh + 10, [&](int32_t x, int32_t y, Vec p) {
     layer.Darken(x, y, 0.5f * paint::Cover(BoxDistance({p.x - 6, p.y - 6}, c, hw, hh, 1)));
   });
@@ -518,11 +546,11 @@ void PaintCottage(Layer& layer, Vec c, float w, uint32_t seed) {
     if (std::fabs(p.y - c.y) < 1.2f) col = Hex(0x9A9282);  // ridge tiles
     layer.Blend(x, y, paint::Light(col, -0.3f * paint::SmoothStep(-1.2f, 0, d)), paint::Cover(d));
     // The chimney stack and the shadow it throws on the roof.
-    layer.Darken(x, y, 0.35f * paint::Cover(BoxDistance({p.x - 3, p.y - 3}, chimney, 3, 2.5f, 0)));
-    const float stack = BoxDistance(p, chimney, 3, 2.5f, 0);
+    layer.Darken(x, y, 0.35f * paint::Cover(BoxDistance({p.x - 3, p.y - 3}, chimney, cw, ch, 0)));
+    const float stack = BoxDistance(p, chimney, cw, ch, 0);
     if (paint::Cover(stack) > 0) {
-      Col s = paint::Light(Hex(0x9A8E7C), 0.25f * BumpLight(chimney.x - p.x, chimney.y - p.y, 3));
-      if (BoxDistance(p, {chimney.x + 0.5f, chimney.y}, 1.2f, 1.0f, 0) < 0) s = Hex(0x2A2622);
+      Col s = paint::Light(Hex(0x9A8E7C), 0.25f * BumpLight(chimney.x - p.x, chimney.y - p.y, cw));
+      if (BoxDistance(p, {chimney.x + 0.5f, chimney.y}, cw * 0.4f, ch * 0.4f, 0) < 0) s = Hex(0x2A2622);
       layer.Blend(x, y, s, paint::Cover(stack));
     }
   });
@@ -567,6 +595,7 @@ uint32_t HoleSeed(const HoleMap& m) {
 void PaintScenery(const HoleMap& m, Layer& layer) {
   const uint32_t seed = HoleSeed(m);
   const Palette pal = GroundPalette(m);
+  const bool frozen = std::find(m.look.begin(), m.look.end(), uint8_t{kIce}) != m.look.end();
   for (int32_t y = 0; y < layer.height; ++y)
     for (int32_t x = 0; x < layer.width; ++x) layer.At(x, y) = GroundAt(x, y, pal, seed);
   ScatterGround(layer, seed);
@@ -608,7 +637,7 @@ void PaintScenery(const HoleMap& m, Layer& layer) {
         PaintCottage(layer, PointOf(*s), std::max(20.0f, size), own);
         break;
       default:
-        PaintArea(layer, *s, pal, own);
+        PaintArea(layer, *s, pal, frozen, own);
         break;
     }
   }
