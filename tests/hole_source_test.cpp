@@ -99,6 +99,17 @@ TEST(HoleSourceTest, EveryMistakeIsRefusedWithItsFileAndLine) {
   EXPECT_EQ(Refusal("par 2\nfelt rect 40,40 600,400\npad rect 50,50 90,90\n"), "t.hole: the hole has no cup");
 }
 
+TEST(HoleSourceTest, APictureThatMisleadsAboutTheMapIsFound) {
+  const std::string base = "par 2\nfelt rect 40,40 600,400\npad rect 50,50 90,90\ncup 300,200\n";
+  EXPECT_TRUE(PictureMapDisagreements(Compile(base + "felt rect 100,100 110,110 as sand\n").map).empty());
+  const std::vector<std::string> wallAsFelt = PictureMapDisagreements(Compile(base + "wall rect 100,100 110,110 as felt\n").map);
+  ASSERT_FALSE(wallAsFelt.empty());
+  EXPECT_EQ(wallAsFelt.front(), "(100, 100): drawn as ground, but the map holds a wall (code 0xA4)");
+  const std::vector<std::string> hidden = PictureMapDisagreements(Compile(base + "felt rect 100,300 140,320 as void\n").map);
+  ASSERT_FALSE(hidden.empty());
+  EXPECT_EQ(hidden.front(), "(100, 300): drawn as nothing, but the map holds ground (code 0x03)");
+}
+
 // A deliberate change of a course map changes its line here too.
 TEST(HoleSourceTest, TheCourseMapsArePinnedAndFitTheReader) {
   const uint64_t pinned[] = {

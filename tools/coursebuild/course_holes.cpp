@@ -47,6 +47,11 @@ bool WriteCourseHoles(const std::filesystem::path& courseDir, const std::filesys
     }
     const std::optional<CompiledHole> compiled = CompileHoleFile(source, error);
     if (!compiled) return false;
+    const std::vector<std::string> misleading = PictureMapDisagreements(compiled->map, 1);
+    if (!misleading.empty()) {
+      *error = source.string() + ": the picture would mislead at " + misleading.front();
+      return false;
+    }
     const std::vector<uint8_t> h2o = EncodeLzcc(HoleMapBytes(compiled->map));
     if (h2o.empty()) {
       *error = source.string() + ": the map does not fit in the 20,000 bytes the game reads; simplify its shapes";

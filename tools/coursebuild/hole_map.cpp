@@ -1,6 +1,7 @@
 // The hole under construction: shapes, grown walls and their normals, and the bytes of the H2O map.
 #include "tools/coursebuild/hole_map.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "tools/coursebuild/raster.h"
@@ -221,6 +222,39 @@ int32_t HoleMap::FacingNormal(int32_t x, int32_t y, int32_t sx, int32_t sy) cons
     if (a > b || (a == b && score(n, sx, sy) > score(best, sx, sy))) best = n;
   }
   return best >= 0 ? best : NormalIndex(sx, sy);
+}
+
+namespace {
+
+enum class Seen { Nothing, Wall, Ground };
+
+Seen LookSeen(uint8_t look) {
+  if (look == kVoid) return Seen::Nothing;
+  return look == kWall || look == kRock || look == kPipeWall ? Seen::Wall : Seen::Ground;
+}
+
+// Tunnel cells lie hidden under whatever is drawn: bends and ends under ground or walls alike.
+Seen CodeSeen(uint8_t code) {
+  if (code == 0) return Seen::Nothing;
+  return code == 4 || (code & 0xF0) == 0xA0 ? Seen::Wall : Seen::Ground;
+}
+
+}  // namespace
+
+std::vector<std::string> PictureMapDisagreements(const HoleMap& m, size_t most) {
+  std::vector<std::string> found;
+  for (int32_t y = 0; y < kFieldRows && found.size() < most; ++y)
+    for (int32_t x = 0; x < kMapW && found.size() < most; ++x) {
+      const uint8_t code = m.CodeAt(x, y);
+      const Seen drawn = LookSeen(m.LookAt(x, y)), does = CodeSeen(code);
+      if (drawn == does || (code >= 0xC0 && m.LookAt(x, y) != kMouth)) continue;
+      static const char* const kSeen[] = {"nothing", "a wall", "ground"};
+      char line[96];
+      std::snprintf(line, sizeof line, "(%d, %d): drawn as %s, but the map holds %s (code 0x%02X)", x, y,
+                    kSeen[static_cast<int>(drawn)], kSeen[static_cast<int>(does)], code);
+      found.emplace_back(line);
+    }
+  return found;
 }
 
 std::vector<uint8_t> HoleMapBytes(const HoleMap& m, const std::array<uint8_t, 256>& rawOf) {

@@ -162,6 +162,10 @@ class HoleMap {
   int32_t FacingNormal(int32_t x, int32_t y, int32_t sx, int32_t sy) const;
 };
 
+// Where the picture would mislead about the map, as "(x, y): ..." lines, at most `most` of them: ground drawn
+// where the map has a wall or nothing, and a wall the ball can meet drawn as ground. Empty when they agree.
+std::vector<std::string> PictureMapDisagreements(const HoleMap& m, size_t most = 10);
+
 // What the hole's H2O file decodes to: the map stored bottom-up under raw values, with the code, wall, cup
 // and centre tables and the hole slope strength in the bottom rows. rawOf[code] is the raw value a code is
 // stored as; it must be one to one, with rawOf[0] = 0.

@@ -271,6 +271,10 @@ class Compiler {
     for (const uint8_t c : m_.code) pad = pad || c == 1;
     if (!pad) Fail(end, "the hole has no start pad");
     m_.Walls(thickness_);
+    for (const auto& [s, look] : relooks_)
+      m_.ForEach(s.x0, s.y0, s.x1, s.y1, s.inside, [&](int32_t x, int32_t y) {
+        if ((m_.CodeAt(x, y) & 0xF8) == 0xA0) m_.look[static_cast<size_t>(y) * kMapW + x] = look;
+      });
     for (const Line& line : later_) line[0] == "curve" ? Curve(line) : Tunnel(line);
   }
 
@@ -311,7 +315,12 @@ class Compiler {
       case GroundKind::kStrengthLevel: code = static_cast<uint8_t>(code + Number(line, at++, 0, 6, "strength")); break;
     }
     const Shape s = ReadShape(line, at);
-    m_.Paint(s.x0, s.y0, s.x1, s.y1, s.inside, code, LookOverride(line, g.look));
+    const uint8_t look = LookOverride(line, g.look);
+    // A wall takes its normal from the ground beside it once the border has grown; drawn otherwise, it is
+    // painted as a wall until then.
+    const bool relook = code == 0xA0 && look != kWall;
+    m_.Paint(s.x0, s.y0, s.x1, s.y1, s.inside, code, relook ? static_cast<uint8_t>(kWall) : look);
+    if (relook) relooks_.push_back({s, look});
   }
 
   void Cup(const Line& line) {
@@ -374,6 +383,7 @@ class Compiler {
   bool havePar_ = false, haveCup_ = false, haveThickness_ = false;
   int32_t thickness_ = 6;
   std::vector<Line> later_;
+  std::vector<std::pair<Shape, uint8_t>> relooks_;
 };
 
 std::vector<std::string> SplitWords(std::string_view s) {

@@ -478,11 +478,6 @@ bool HoleReport::Passed() const {
   return true;
 }
 
-std::vector<HoleCheck> CourseHoleChecks() {
-  // "Picture and map agree" comes from the course compiler, which knows the shapes both were drawn from.
-  return {};
-}
-
 HoleReport CheckHole(const CheckSettings& s, int32_t hole) {
   HoleReport report;
   report.hole = hole;
@@ -522,12 +517,12 @@ int64_t WholeNumber(const std::string& text, int64_t limit) {
 
 }  // namespace
 
-int RunCheck(const SimOptions& o) {
+int RunCheck(const SimOptions& o, std::vector<HoleCheck> extraChecks) {
   const int64_t only = o.count("hole") ? WholeNumber(o.at("hole"), kHoleCount) : 0;
   const int64_t seed = o.count("seed") ? WholeNumber(o.at("seed"), UINT32_MAX) : 1;
   if (!o.count("game") || only < 0 || (o.count("hole") && only == 0) || seed < 0) {
     std::fputs(
-        "usage: quillmere-sim check --game DIR [--hole N] [--seed S] [--json]\n"
+        "usage: quillmere-sim check --game DIR [--course DIR] [--hole N] [--seed S] [--json]\n"
         "       N is a hole from 1 to 18, S a whole number (default 1)\n",
         stderr);
     return kExitUsage;
@@ -536,7 +531,7 @@ int RunCheck(const SimOptions& o) {
   // Each hole enters the folder afresh, so a relative path must not be taken from inside it.
   settings.game = std::filesystem::absolute(o.at("game")).string();
   settings.seed = static_cast<uint32_t>(seed);
-  settings.extraChecks = CourseHoleChecks();
+  settings.extraChecks = std::move(extraChecks);
   if (!std::filesystem::is_directory(settings.game)) {
     std::fprintf(stderr, "quillmere-sim: cannot open the game folder %s\n", o.at("game").c_str());
     return kExitFailed;

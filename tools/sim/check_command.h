@@ -41,7 +41,6 @@ struct HoleReport {
 };
 
 HoleReport CheckHole(const CheckSettings& settings, int32_t hole);
-// The checks the game's course adds to the built-in ones: "picture and map agree" belongs here.
-std::vector<HoleCheck> CourseHoleChecks();
 
-int RunCheck(const SimOptions& options);
+// extraChecks join every hole's report: the course compiler's "picture and map agree" comes this way.
+int RunCheck(const SimOptions& options, std::vector<HoleCheck> extraChecks = {});

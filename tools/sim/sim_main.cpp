@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "shell/shell.h"
 #include "tools/sim/check_command.h"
+#include "tools/sim/picture_check.h"
 #include "tools/sim/design_command.h"
 #include "tools/sim/green_commands.h"
 #include "tools/sim/music_command.h"
@@ -28,7 +29,7 @@ const char* kUsage =
     "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
     "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
     "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n"
-    "       quillmere-sim check --game DIR [--hole N] [--seed S] [--json]\n"
+    "       quillmere-sim check --game DIR [--course DIR] [--hole N] [--seed S] [--json]\n"
     "       quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K]\n"
     "                     [--traces OUT] [--sweep X0,Y0,X1,Y1 [--step S]]\n"
     "       quillmere-sim music --file F.mid --out F.wav [--seconds S] [--volume V]\n";
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
   if (command == "render") return RunRender(options);
   if (command == "stroke") return RunStroke(options);
   if (command == "demo") return RunDemo(options);
-  if (command == "check") return RunCheck(options);
+  if (command == "check") return RunCheck(options, PictureChecks(options.count("course") ? options.at("course") : ""));
   if (command == "design") return RunDesign(options);
   if (command == "music") return RunMusic(options);
   std::fputs(kUsage, stderr);
