@@ -413,3 +413,38 @@ TEST_F(RoundTest, TheLKeyOpensHoleSelectAndTheChosenHoleComesNext) {
   EXPECT_EQ(phaseAfterCancel, kPhasePlacing);  // the dialog's Esc does not end the round
   EXPECT_EQ(gRound.players[0].strokes[0], 0);  // hole 1 abandoned without a score
 }
+
+// The Brindlemoor front nine for two players, each hole played with the line `quillmere-sim check` found
+// for it (its "par" report): every hole at or under par, then the score card before hole 10.
+TEST_F(RoundTest, TwoPlayersPlayTheBrindlemoorFrontNineAtOrUnderPar) {
+  struct ParLine {
+    POINT pad, aim;
+  };
+  constexpr ParLine kLines[9] = {{{71, 319}, {196, 258}}, {{77, 232}, {111, 220}}, {{87, 254}, {192, 261}},
+                                 {{76, 185}, {144, 175}}, {{132, 362}, {204, 337}}, {{138, 364}, {53, 217}},
+                                 {{83, 353}, {159, 345}}, {{89, 213}, {158, 196}}, {{67, 239}, {118, 225}}};
+  ASSERT_TRUE(SetCurrentDirectoryA(QUILL_BRINDLEMOOR_DIR));
+  Script s;
+  s.At(kStartUp, "round Ann|Bob");
+  for (const ParLine& line : kLines) {
+    for (int32_t player = 1; player <= 2; ++player) {
+      s.Wait(1200);  // the player's name is shown before the turn
+      s.Move(line.pad.x, line.pad.y).Click(line.pad.x, line.pad.y, 100).Stroke(line.aim.x, line.aim.y);
+      s.Continue();
+    }
+  }
+  int8_t holeAtCard = 0;
+  HeadlessOnTrace([&](const HeadlessTrace& t) {
+    if (t.what == "phase" && t.value == kPhaseScoreCard && holeAtCard == 0) holeAtCard = gRound.currentHole;
+  });
+  Run(s);
+
+  for (int32_t hole = 1; hole <= 9; ++hole) {
+    for (int32_t player = 0; player < 2; ++player) {
+      const int8_t strokes = gRound.players[player].strokes[hole - 1];
+      EXPECT_GE(strokes, 1) << "hole " << hole << " player " << player + 1;
+      EXPECT_LE(strokes, HolePar(hole)) << "hole " << hole << " player " << player + 1;
+    }
+  }
+  EXPECT_EQ(holeAtCard, 10);
+}
