@@ -271,10 +271,12 @@ class Compiler {
     for (const uint8_t c : m_.code) pad = pad || c == 1;
     if (!pad) Fail(end, "the hole has no start pad");
     m_.Walls(thickness_);
-    for (const auto& [s, look] : relooks_)
+    for (const auto& relook : relooks_) {
+      const Shape& s = relook.first;
       m_.ForEach(s.x0, s.y0, s.x1, s.y1, s.inside, [&](int32_t x, int32_t y) {
-        if ((m_.CodeAt(x, y) & 0xF8) == 0xA0) m_.look[static_cast<size_t>(y) * kMapW + x] = look;
+        if ((m_.CodeAt(x, y) & 0xF8) == 0xA0) m_.look[static_cast<size_t>(y) * kMapW + x] = relook.second;
       });
+    }
     for (const Line& line : later_) line[0] == "curve" ? Curve(line) : Tunnel(line);
   }
 
