@@ -166,7 +166,7 @@ void HoleMap::Walls(int32_t thickness) {
 void HoleMap::NormalWalls() {
   for (int32_t y = 0; y < kFieldRows; ++y)
     for (int32_t x = 0; x < kMapW; ++x) {
-      if (LookAt(x, y) != kWall) continue;
+      if (LookAt(x, y) != kWall || fixedNormal[Index(x, y)]) continue;
       int32_t sx = 0, sy = 0;
       for (int32_t dy = -3; dy <= 3; ++dy)
         for (int32_t dx = -3; dx <= 3; ++dx) {

@@ -97,6 +97,7 @@ class HoleMap {
  public:
   std::vector<uint8_t> code = std::vector<uint8_t>(kMapPixels, 0);
   std::vector<uint8_t> look = std::vector<uint8_t>(kMapPixels, kVoid);
+  std::vector<uint8_t> fixedNormal = std::vector<uint8_t>(kMapPixels, 0);  // walls whose normal the author gave
   std::array<MapPt, 16> wall{}, cup{}, centre{};
   int16_t slopeStrength = 1;
   bool roughWalls = false;  // grown walls get code 4 instead of a straight normal

@@ -274,7 +274,7 @@ class Compiler {
     for (const auto& relook : relooks_) {
       const Shape& s = relook.first;
       m_.ForEach(s.x0, s.y0, s.x1, s.y1, s.inside, [&](int32_t x, int32_t y) {
-        if ((m_.CodeAt(x, y) & 0xF8) == 0xA0) m_.look[static_cast<size_t>(y) * kMapW + x] = relook.second;
+        if ((m_.CodeAt(x, y) & 0xF0) == 0xA0) m_.look[static_cast<size_t>(y) * kMapW + x] = relook.second;
       });
     }
     for (const Line& line : later_) line[0] == "curve" ? Curve(line) : Tunnel(line);
@@ -305,6 +305,9 @@ class Compiler {
   void Ground(const Line& line, const GroundKind& g) {
     uint8_t code = g.code;
     size_t at = 1;
+    // A wall may carry its normal, wall table entry 0..7; otherwise it faces the ground beside it.
+    const bool fixedNormal = code == 0xA0 && line.size() > 1 && !line[1].empty() && line[1][0] >= '0' && line[1][0] <= '9';
+    if (fixedNormal) code = static_cast<uint8_t>(0xA0 + Number(line, at++, 0, 7, "wall normal"));
     switch (g.arg) {
       case GroundKind::kNone: break;
       case GroundKind::kDirection8: {
@@ -320,9 +323,12 @@ class Compiler {
     const uint8_t look = LookOverride(line, g.look);
     // A wall takes its normal from the ground beside it once the border has grown; drawn otherwise, it is
     // painted as a wall until then.
-    const bool relook = code == 0xA0 && look != kWall;
+    const bool relook = g.code == 0xA0 && look != kWall;
     m_.Paint(s.x0, s.y0, s.x1, s.y1, s.inside, code, relook ? static_cast<uint8_t>(kWall) : look);
     if (relook) relooks_.push_back({s, look});
+    if (g.code == 0xA0)
+      m_.ForEach(s.x0, s.y0, s.x1, s.y1, s.inside,
+                 [&](int32_t x, int32_t y) { m_.fixedNormal[static_cast<size_t>(y) * kMapW + x] = fixedNormal; });
   }
 
   void Cup(const Line& line) {
