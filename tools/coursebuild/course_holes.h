@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/bmp.h"
+
 constexpr int32_t kCourseHoles = 18;
 
 // The source file of hole 1..18 under the course folder.
@@ -14,6 +16,9 @@ std::filesystem::path HoleSourcePath(const std::filesystem::path& courseDir, int
 
 // Writes the map and picture of every hole whose source exists (a hole without one yet gets the test course's)
 // and, when sheet is not empty, the contact sheet. False with the first error (FILE:LINE: ...) otherwise.
-// *payloads receives each written hole's LZCC payload size, 0 for holes taken from the test course.
+// *payloads receives each written hole's LZCC payload size, 0 for holes taken from the test course. The pictures
+// show the figures at rest (the butterfly on 16, the duck's tubs on 18); *hole16Bed receives hole 16's picture
+// as painted before its butterfly, the ground its frames are copied over.
 bool WriteCourseHoles(const std::filesystem::path& courseDir, const std::filesystem::path& gameDir,
-                      const std::filesystem::path& sheet, std::vector<size_t>* payloads, std::string* error);
+                      const std::filesystem::path& sheet, std::vector<size_t>* payloads, Bitmap* hole16Bed,
+                      std::string* error);

@@ -9,6 +9,7 @@
 #include "platform/bmp.h"
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/course_holes.h"
+#include "tools/coursebuild/figures.h"
 #include "tools/coursebuild/midi_files.h"
 #include "tools/coursebuild/pictures.h"
 #include "tools/coursebuild/sounds.h"
@@ -45,10 +46,11 @@ bool Save(const std::filesystem::path& path, const Bitmap& picture) {
 bool WriteBrindlemoor(const std::filesystem::path& courseDir, const std::filesystem::path& outDir,
                       const std::filesystem::path& sheet, std::string* error) {
   std::vector<size_t> payloads;
-  if (!WriteCourseHoles(courseDir, outDir, sheet, &payloads, error)) return false;
+  Bitmap hole16Bed;
+  if (!WriteCourseHoles(courseDir, outDir, sheet, &payloads, &hole16Bed, error)) return false;
   for (size_t i = 0; i < payloads.size(); ++i)
     if (payloads[i] > 0) std::printf("coursebuild: hole %zu: map payload %zu bytes\n", i + 1, payloads[i]);
-  return WriteTestSprites(outDir, error);
+  return WriteCourseSprites(outDir, hole16Bed, error);
 }
 
 }  // namespace

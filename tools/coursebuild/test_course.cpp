@@ -493,9 +493,10 @@ Bitmap DrawDiagramPicture(const HoleMap& m) {
   return b;
 }
 
-Bitmap DrawTestHolePicture(int32_t hole) {
+Bitmap DrawTestHolePicture(int32_t hole, bool figures) {
   hole = std::clamp(hole, 1, kTestHoles);
   Bitmap b = DrawDiagramPicture(BuildHole(hole));
+  if (!figures) return b;
   if (hole == 16) CopyInto(b, 295, 21, DrawTestButterfly(), 0, 40, 40);  // the butterfly at rest
   if (hole == 18) {
     const Bitmap duck = DrawTestDucky();

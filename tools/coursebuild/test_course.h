@@ -30,8 +30,8 @@ std::vector<uint8_t> TestHoleCodes(int32_t hole);
 // tables and the hole slope strength in the bottom rows; hole 2 carries 2,000 unused bytes in front, and
 // hole 15 stores its ground under raw values that only its code table turns into codes.
 std::vector<uint8_t> TestHoleOutput(int32_t hole);
-// The 640 x 480 picture of hole 1..18.
-Bitmap DrawTestHolePicture(int32_t hole);
+// The 640 x 480 picture of hole 1..18; with `figures`, hole 16's butterfly and hole 18's chute boxes at rest.
+Bitmap DrawTestHolePicture(int32_t hole, bool figures = true);
 
 // Player 1..8's ball sheet: 9 x 9 frames of 11 x 11, magenta where transparent.
 Bitmap DrawTestBallSheet(int32_t player);

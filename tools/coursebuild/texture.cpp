@@ -86,28 +86,27 @@ float PolygonDistance(Vec p, std::span<const Vec> poly) {
   return in ? -d : d;
 }
 
-Bitmap Dither565(const Layer& layer) {
+uint32_t Dither565At(Col c, int32_t x, int32_t y) {
   static constexpr int32_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+  // Levels 0..top; a channel value v lands on level floor(v * top / 255 + threshold).
+  auto quantise = [](float v, int32_t top, float threshold) {
+    const int32_t q = static_cast<int32_t>(std::floor(Clamp01(v / 255.0f) * static_cast<float>(top) + threshold));
+    return static_cast<uint32_t>(std::clamp(q, 0, top));
+  };
+  const float t = (static_cast<float>(kBayer[y & 3][x & 3]) + 0.5f) / 16.0f;
+  // Green gets the mirrored threshold so the three channels do not step together.
+  const uint32_t r = quantise(c.r, 31, t), g = quantise(c.g, 63, 1 - t), b = quantise(c.b, 31, t);
+  return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+}
+
+Bitmap Dither565(const Layer& layer) {
   Bitmap out;
   out.width = layer.width;
   out.height = layer.height;
   out.rgb.resize(layer.px.size());
-  // Levels 0..top; a channel value v lands on level floor(v * top / 255 + threshold).
-  auto quantise = [](float v, int32_t top, float threshold) {
-    const int32_t q = static_cast<int32_t>(std::floor(Clamp01(v / 255.0f) * static_cast<float>(top) + threshold));
-    return std::clamp(q, 0, top);
-  };
   for (int32_t y = 0; y < layer.height; ++y)
-    for (int32_t x = 0; x < layer.width; ++x) {
-      const Col c = layer.At(x, y);
-      const float t = (static_cast<float>(kBayer[y & 3][x & 3]) + 0.5f) / 16.0f;
-      // Green gets the mirrored threshold so the three channels do not step together.
-      const uint32_t r = static_cast<uint32_t>(quantise(c.r, 31, t));
-      const uint32_t g = static_cast<uint32_t>(quantise(c.g, 63, 1 - t));
-      const uint32_t b = static_cast<uint32_t>(quantise(c.b, 31, t));
-      out.rgb[static_cast<size_t>(y) * layer.width + x] =
-          (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-    }
+    for (int32_t x = 0; x < layer.width; ++x)
+      out.rgb[static_cast<size_t>(y) * layer.width + x] = Dither565At(layer.At(x, y), x, y);
   return out;
 }
 

@@ -75,5 +75,7 @@ struct Layer {
 // Each channel taken to 5, 6 and 5 bits with a 4 x 4 ordered dither, so soft gradients keep their steps
 // invisible on a 16-bit screen; the result holds the exact colours a 16-bit surface gives back.
 Bitmap Dither565(const Layer& layer);
+// One pixel of that dither, for a colour that lands at (x, y) of the screen or sheet.
+uint32_t Dither565At(Col c, int32_t x, int32_t y);
 
 }  // namespace paint
