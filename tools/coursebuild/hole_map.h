@@ -50,6 +50,7 @@ enum Look : uint8_t {
   kPipeWall,
   kGate,
   kArrow,
+  kHumpLook,  // a centre slope ringed by switch-on lamps: it pushes away from its centre
   kLookCount,
 };
 

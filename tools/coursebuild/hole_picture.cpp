@@ -540,6 +540,8 @@ Col GroundColour(const Field& f, int32_t x, int32_t y) {
       return Slope(f, x, y, code);
     case kBowlLook:
       return Dish(Mix(Felt(x, y, f.seed), Hex(0x2A8A6A), 0.3f), x, y, f.m.centre[code & 0x0F], 0.2f, 9, 0);
+    case kHumpLook:  // the same slopes, lit the other way: a mound
+      return Dish(Mix(Felt(x, y, f.seed), Hex(0x2A8A6A), 0.3f), x, y, f.m.centre[code & 0x0F], -0.2f, 9, 0);
     case kSwitchOn:
       return Switch(f, x, y, true);
     case kSwitchOff:

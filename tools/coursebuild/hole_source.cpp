@@ -45,6 +45,7 @@ constexpr GroundKind kGroundKinds[] = {
     {"slope", 0x80, kSlopeLook, GroundKind::kDirection16},
     {"funnel", 0x90, kFunnelLip, GroundKind::kEntry},
     {"bowl", 0xB0, kBowlLook, GroundKind::kEntry},
+    {"hump", 0xB0, kHumpLook, GroundKind::kEntry},
     {"mouth", 0xC0, kMouth, GroundKind::kDirection8},
     {"strength", 120, kStrength, GroundKind::kStrengthLevel},
 };
@@ -52,7 +53,7 @@ constexpr GroundKind kGroundKinds[] = {
 constexpr const char* kLookNames[kLookCount] = {
     "void",   "felt",  "wall",   "rock",   "pad",      "cup",      "funnel",   "water", "sand",   "slope",
     "bowl",   "switch-on", "switch-off", "strength", "mouth", "bridge", "launch", "return", "bumper", "ice",
-    "chute",  "teleport",  "outlet",     "flowers",  "bed",   "pipe",   "pipe-wall", "gate", "arrow"};
+    "chute",  "teleport",  "outlet",     "flowers",  "bed",   "pipe",   "pipe-wall", "gate", "arrow", "hump"};
 
 // A statement's words, and where it stands, for messages.
 class Line {
