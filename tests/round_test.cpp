@@ -414,32 +414,47 @@ TEST_F(RoundTest, TheLKeyOpensHoleSelectAndTheChosenHoleComesNext) {
   EXPECT_EQ(gRound.players[0].strokes[0], 0);  // hole 1 abandoned without a score
 }
 
-// The Brindlemoor front nine for two players, each hole played with the line `quillmere-sim check` found
-// for it (its "par" report): every hole at or under par, then the score card before hole 10.
-TEST_F(RoundTest, TwoPlayersPlayTheBrindlemoorFrontNineAtOrUnderPar) {
+// The Brindlemoor course for two players, each hole played with the line `quillmere-sim check` found for
+// it (its "par" report): every hole at or under par, the score card before hole 10, and both rounds in the
+// best-scores table, celebrated and saved.
+TEST_F(RoundTest, TwoPlayersPlayBrindlemoorAtOrUnderParIntoTheBestScores) {
   struct ParLine {
     POINT pad, aim;
   };
-  constexpr ParLine kLines[9] = {{{71, 319}, {196, 258}}, {{77, 232}, {111, 220}}, {{87, 254}, {192, 261}},
-                                 {{76, 185}, {144, 175}}, {{132, 362}, {204, 337}}, {{138, 364}, {53, 217}},
-                                 {{83, 353}, {159, 345}}, {{89, 213}, {158, 196}}, {{67, 239}, {118, 225}}};
+  constexpr ParLine kLines[18] = {
+      {{71, 319}, {196, 258}},  {{77, 232}, {111, 220}}, {{87, 254}, {192, 261}},  {{76, 185}, {144, 175}},
+      {{132, 362}, {204, 337}}, {{138, 364}, {53, 217}}, {{83, 353}, {159, 345}},  {{89, 213}, {158, 196}},
+      {{67, 239}, {118, 225}},  {{235, 371}, {262, 376}}, {{77, 219}, {154, 229}}, {{69, 115}, {96, 131}},
+      {{185, 356}, {219, 313}}, {{320, 191}, {322, 220}}, {{70, 147}, {118, 166}}, {{103, 398}, {136, 372}},
+      {{70, 220}, {117, 208}},  {{74, 119}, {151, 163}}};
   ASSERT_TRUE(SetCurrentDirectoryA(QUILL_BRINDLEMOOR_DIR));
   Script s;
   s.At(kStartUp, "round Ann|Bob");
-  for (const ParLine& line : kLines) {
+  std::vector<uint32_t> celebrations;
+  for (int32_t hole = 1; hole <= 18; ++hole) {
+    const ParLine& line = kLines[hole - 1];
     for (int32_t player = 1; player <= 2; ++player) {
       s.Wait(1200);  // the player's name is shown before the turn
       s.Move(line.pad.x, line.pad.y).Click(line.pad.x, line.pad.y, 100).Stroke(line.aim.x, line.aim.y);
       s.Continue();
+      if (hole == 18) {
+        celebrations.push_back(s.Now() + 1000);
+        s.Continue(2000);  // leaves the best-scores table
+      }
     }
+    if (hole == 9) s.Continue(500);  // the score card before hole 10
   }
+  s.Continue(2000);  // leaves the final score card
   int8_t holeAtCard = 0;
   HeadlessOnTrace([&](const HeadlessTrace& t) {
     if (t.what == "phase" && t.value == kPhaseScoreCard && holeAtCard == 0) holeAtCard = gRound.currentHole;
   });
+  std::vector<int32_t> tableShown;
+  for (const uint32_t at : celebrations)
+    ScheduleCall(at, [&] { tableShown.push_back(gRound.playPhase == kPhaseCelebration ? gRound.currentPlayer : 0); });
   Run(s);
 
-  for (int32_t hole = 1; hole <= 9; ++hole) {
+  for (int32_t hole = 1; hole <= 18; ++hole) {
     for (int32_t player = 0; player < 2; ++player) {
       const int8_t strokes = gRound.players[player].strokes[hole - 1];
       EXPECT_GE(strokes, 1) << "hole " << hole << " player " << player + 1;
@@ -447,4 +462,12 @@ TEST_F(RoundTest, TwoPlayersPlayTheBrindlemoorFrontNineAtOrUnderPar) {
     }
   }
   EXPECT_EQ(holeAtCard, 10);
+  EXPECT_EQ(tableShown, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(SoundCount("snds\\July4.wav", HeadlessSoundAction::Loop), 2);
+  EXPECT_STREQ(gBestScores.records[0].name, "Ann");
+  EXPECT_STREQ(gBestScores.records[1].name, "Bob");
+  const std::string settings = SettingsText();
+  EXPECT_NE(settings.find("\"Best 01\"=\"Ann"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("\"Best 02\"=\"Bob"), std::string::npos) << settings;
+  EXPECT_EQ(Traced("state").back(), kStateTitleMenu);
 }
