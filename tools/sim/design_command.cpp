@@ -183,14 +183,24 @@ int WriteTraces(const std::string& game, int32_t hole, const std::string& source
   return 0;
 }
 
-std::string Substituted(std::string text, int32_t x, int32_t y) {
-  const std::string point = std::to_string(x) + "," + std::to_string(y);
-  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + point.size()))
-    text.replace(at, 1, point);
-  return text;
+// '@' becomes the point, and '@(DX,DY)' the point moved by (DX, DY), so a whole feature can move with it.
+std::string Substituted(const std::string& text, int32_t x, int32_t y) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '@') {
+      out += text[i];
+      continue;
+    }
+    int32_t dx = 0, dy = 0, used = 0;
+    if (i + 1 < text.size() && text[i + 1] == '(' && std::sscanf(text.c_str() + i, "@(%d,%d)%n", &dx, &dy, &used) == 2 &&
+        used > 0)
+      i += static_cast<size_t>(used) - 1;
+    out += std::to_string(x + dx) + "," + std::to_string(y + dy);
+  }
+  return out;
 }
 
-// Every '@' in the source stands for one point tried over a grid, nearest the wanted place first; the
+// Every '@' (or '@(DX,DY)') in the source stands for one point tried over a grid, nearest the wanted place first; the
 // points whose hole the demonstration plays out on are printed.
 int Sweep(const SimOptions& o, const std::string& game, int32_t hole, const std::string& text, int32_t show) {
   int32_t x0 = 0, y0 = 0, x1 = 639, y1 = 440, nearX = 320, nearY = 220;
