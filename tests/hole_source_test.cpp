@@ -115,7 +115,7 @@ TEST(HoleSourceTest, TheCourseMapsArePinnedAndFitTheReader) {
   const uint64_t pinned[] = {
       0x0d37cee4afe68031ull, 0x0fb106ba301be884ull, 0xfe81d5d2f41ecf66ull, 0xad108dfd8e1cca97ull, 0xcd1b99bf945b6d62ull,
       0xa5f1053cc8d7ec8aull, 0xdef0e65d8e6a2d26ull, 0x3ed866516f013795ull, 0x59e329441b1dbd73ull, 0xfc0fb196154db8c6ull,
-      0xd0a0ef207da43f91ull, 0x0184e13eefc302e4ull, 0xdc22763dd8638751ull, 0xd03542bdeae05b95ull, 0x0ae4005b61802136ull,
+      0xd0a0ef207da43f91ull, 0x8f524f28778ba6f9ull, 0xdc22763dd8638751ull, 0xd03542bdeae05b95ull, 0x0ae4005b61802136ull,
       0xf976ff32f28ccefeull, 0x66c3230e5fefc1f8ull, 0x1b0431abc27ac61full,
   };
   for (int32_t hole = 1; hole <= static_cast<int32_t>(std::size(pinned)); ++hole) {
