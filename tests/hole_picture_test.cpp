@@ -60,7 +60,7 @@ HoleMap MoorHole() {
 }
 
 // Two stone-bordered rooms joined by a tunnel, with a teleport pad, an outlet, a planked glide over water, ice,
-// a flower bed, a glide pipe and its gate, the chute, centre switches round a bowl, and the butterfly's bed;
+// a flower bed, a glide pipe and its gate, the chute, centre switches round a bowl, a hump, and the butterfly's bed;
 // around them a pool, scree, bracken, wild flowers, a mill and a cottage.
 HoleMap TunnelHole() {
   HoleMap m;
@@ -87,6 +87,8 @@ HoleMap TunnelHole() {
   m.Rect(440, 250, 446, 400, 13, kSwitchOff);
   m.Disc(510, 330, 45, 0xB0, kBowlLook);
   m.centre[0] = {510, 330};
+  m.Disc(500, 220, 24, 0xB1, kHumpLook);
+  m.centre[1] = {500, 220};
   m.Pad(60, 100, 90, 130);
   m.Cup(200, 80, 0);
   m.Walls();
@@ -182,7 +184,7 @@ TEST(HolePicture, EachLookKeepsItsColourFamily) {
   for (int32_t look = 0; look < kLookCount; ++look) ASSERT_GT(sum[look][3], 0) << "look " << look << " unused";
   auto mean = [&](int32_t look, int32_t channel) { return sum[look][channel] / sum[look][3]; };
   auto brightness = [&](int32_t look) { return mean(look, 0) + mean(look, 1) + mean(look, 2); };
-  for (const int32_t look : {kFelt, kSlopeLook, kBowlLook, kFunnelLip})
+  for (const int32_t look : {kFelt, kSlopeLook, kBowlLook, kHumpLook, kFunnelLip})
     EXPECT_GT(mean(look, 1), mean(look, 0) + 30) << "look " << look << " is not green";
   EXPECT_GT(mean(kWaterLook, 2), mean(kWaterLook, 0) + 40);
   EXPECT_GT(mean(kSand, 0), mean(kSand, 2) + 40);
