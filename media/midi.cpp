@@ -242,26 +242,25 @@ int32_t AddEvent(StreamBuffer* b, MidiEvent& e) {
     }
     b->timesUp = 1;
   }
-  const uint32_t delta = e.tick - gMidi.currentTime;
-  gMidi.currentTime = e.tick;
   const uint8_t status = e.data[0];
-  if (status < 0xF0) {
-    if (!HasRoom(b)) return kBufferFull;
+  const bool meta = status == 0xFF;
+  const uint32_t tempo = meta && e.data[1] == 0x51 && e.longData.size() >= 3 ? BigEndian(e.longData.data(), 3) : 0;
+  if (status >= 0xF0 && tempo == 0) {
+    // Nothing reaches the stream, so the time stays with the last event placed: the next one carries the
+    // whole gap, and the notes after a marker or a lyric keep their place.
+    e.longData.clear();
+    return meta ? kMetaSkipped : kAdded;
+  }
+  const uint32_t delta = e.tick - gMidi.currentTime;
+  // Moved even when the buffer is full: the event then opens the next buffer with delta 0.
+  gMidi.currentTime = e.tick;
+  if (!HasRoom(b)) return kBufferFull;
+  if (tempo == 0) {
     uint32_t word = status | e.data[1] << 8 | e.data[2] << 16;
     if ((status & 0xF0) == 0xB0 && e.data[1] == 7) word |= MEVT_F_CALLBACK;
     WriteStreamEvent(b, delta, word);
     return kAdded;
   }
-  if (status != 0xFF) {
-    e.longData.clear();
-    return kAdded;
-  }
-  const uint32_t tempo = e.longData.size() >= 3 ? BigEndian(e.longData.data(), 3) : 0;
-  if (e.data[1] != 0x51 || tempo == 0) {
-    e.longData.clear();
-    return kMetaSkipped;
-  }
-  if (!HasRoom(b)) return kBufferFull;
   WriteStreamEvent(b, delta, tempo | MEVT_TEMPO << 24);
   gMidi.tempo = tempo;
   gMidi.timeLimit = gMidi.timeDivision * 60000u / tempo;

@@ -58,6 +58,18 @@ class MidiTest : public ::testing::Test {
     return MidiFileBytes(1, division, bytes);
   }
 
+  // Every stream event of the piece, buffer after buffer, with the tick it sounds at: the sum of the deltas.
+  std::vector<StreamEvent> Timeline() {
+    std::vector<StreamEvent> all;
+    uint32_t tick = 0;
+    for (Converted c = Convert(true); c.result == kMidiReady; c = Convert()) {
+      for (const StreamEvent& e : c.events) all.push_back({tick += e.delta, e.word});
+      EXPECT_LT(all.size(), 10000u);
+      if (all.size() >= 10000u) break;
+    }
+    return all;
+  }
+
   StreamBuffer buffer_;
   char memory_[kStreamBufferSize];
 };
@@ -230,6 +242,43 @@ TEST_F(MidiTest, APieceOfNoLengthDoesNotLoopForever) {
   SetMidiLoop(true);
   EXPECT_EQ(Convert(true).result, kMidiReady);
   EXPECT_EQ(Convert().result, kMidiPieceEnd);
+}
+
+// A marker between two notes leaves the stream nothing, and takes no time from it either.
+TEST_F(MidiTest, AMarkerBetweenNotesKeepsTheSecondNoteInItsPlace) {
+  MidiTrackBuilder t;
+  t.Tempo(0, 500000).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60);
+  t.Meta(480, 0x06, {'v', 'e', 'r', 's', 'e'}).NoteOn(960, 0, 64, 90).NoteOff(480, 0, 64).End();
+  ASSERT_EQ(OpenMidiBytes(MidiFileBytes(0, 480, {t.Bytes()})), 0);
+  const std::vector<StreamEvent> want = {{0, 0x01000000 | 500000},
+                                         {0, Note(0, 60, 90)},
+                                         {480, Note(0, 60, 0)},
+                                         {1920, Note(0, 64, 90)},
+                                         {2400, Note(0, 64, 0)}};
+  EXPECT_EQ(Timeline(), want);  // at 480 ticks a quarter and 120 a minute, the second note at 2.0 s
+}
+
+// A karaoke file: a lyric before every note, and markers, text, signatures and sysex on a track of their own
+// at ticks of their own. Every note sounds at its tick.
+TEST_F(MidiTest, NotesAmongLyricsAndOtherSkippedEventsSoundAtTheirTicks) {
+  MidiTrackBuilder song, words, extras;
+  song.Tempo(0, 600000);
+  words.Meta(0, 0x03, {'s', 'o', 'n', 'g'});
+  extras.Meta(0, 0x58, {4, 2, 24, 8}).Meta(0, 0x59, {0, 0});
+  std::vector<StreamEvent> want = {{0, 0x01000000 | 600000}};
+  uint32_t tick = 0, lyricTick = 0;
+  for (int i = 0; i < 60; ++i) {
+    const uint32_t gap = 40 + 37 * (i % 7);
+    const uint8_t key = static_cast<uint8_t>(55 + i % 17);
+    words.Meta(tick + gap - 11 - lyricTick, 0x05, {'l', 'a', static_cast<uint8_t>('a' + i % 26)});
+    lyricTick = tick + gap - 11;
+    song.NoteOn(gap, 0, key, 80).NoteOff(gap / 2, 0, key);
+    want.push_back({tick + gap, Note(0, key, 80)});
+    want.push_back({tick += gap + gap / 2, Note(0, key, 0)});
+    if (i % 5 == 0) extras.Meta(23, 0x06, {'m'}).Sysex(19, {0x41, 0x10, 0x42, 0xF7}).Text(7, "x");
+  }
+  ASSERT_EQ(OpenMidiBytes(Format1({song.End(), words.End(), extras.End()}, 96)), 0);
+  EXPECT_EQ(Timeline(), want);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "media/midi.h"
@@ -150,6 +151,33 @@ TEST_F(MusicTest, RandomPiecesFollowTwoSecondsApartAndNeverRepeatInARow) {
     EXPECT_EQ(notes[i].time - notes[i - 1].time, 500u + kMusicNextPieceMs) << "piece " << i / 2;
   }
   EXPECT_EQ(MusicListCount(), 3u);
+}
+
+// The last buffer of a random piece holds its last note, on and off: both sound, at their times, before the
+// player closes the stream, and the next piece begins two seconds after.
+TEST_F(MusicTest, ARandomPiecePlaysItsLastBufferBeforeTheNextBegins) {
+  MidiTrackBuilder t;
+  t.Tempo(0, 500000).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60);
+  t.Meta(480, 0x06, {'e', 'n', 'd'}).NoteOn(960, 0, 64, 90).NoteOff(480, 0, 64).End();
+  Write("two.mid", MidiFileBytes(0, 480, {t.Bytes()}));
+  UseSettings("Random", "1000");
+  OpenMusic();
+  StartMusicFromSettings();
+  const uint32_t start = timeGetTime();
+  while (GetMusicStatus().streamOpen && timeGetTime() - start < 10000) HeadlessAdvance(1);
+  const uint32_t closed = timeGetTime() - start;
+  HeadlessAdvance(2100);
+  std::vector<std::pair<uint32_t, uint32_t>> notes;  // (ms from the start, status | key << 8 | velocity << 16)
+  for (const HeadlessMidiEvent& e : HeadlessMidiEvents()) {
+    if ((e.message & 0xF0) == 0x90 && e.time >= start) notes.push_back({e.time - start, e.message});
+  }
+  const std::vector<std::pair<uint32_t, uint32_t>> want = {{0, 0x90 | 60 << 8 | 90 << 16},
+                                                           {500, 0x90 | 60 << 8},
+                                                           {2000, 0x90 | 64 << 8 | 90 << 16},
+                                                           {2500, 0x90 | 64 << 8},
+                                                           {2500 + kMusicNextPieceMs, 0x90 | 60 << 8 | 90 << 16}};
+  EXPECT_EQ(notes, want);
+  EXPECT_EQ(closed, 2500u);  // the stream went when the last buffer came back, not when the piece ended
 }
 
 TEST_F(MusicTest, FilesThatCannotBePlayedLeaveTheMusicOff) {

@@ -30,9 +30,12 @@ uint32_t PlayPiece(const char* file, int32_t volume, uint32_t seconds, uint32_t*
   *start = timeGetTime();
   const uint32_t limit = seconds > 0 ? seconds * 1000 : kLongestPieceMs;
   while (timeGetTime() - *start < limit) {
+    // The piece is over once both buffers are back: the player then closes it (its end), or has nothing
+    // left to queue (a track that broke off). The ending state alone is not the end: the other buffer,
+    // still queued, holds the piece's last events.
     const MusicStatus s = GetMusicStatus();
-    if (!s.running || s.state == kMusicEnding) break;
-    HeadlessAdvance(10);
+    if (!s.running || s.returned >= 2) break;
+    HeadlessAdvance(1);
   }
   const uint32_t played = timeGetTime() - *start;
   StopMusic();
