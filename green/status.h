@@ -26,12 +26,10 @@ struct StripText {
 };
 
 struct StatusState {
-  StatusButton buttons[6] = {{0, "Course Info", 0, 440, 160, 460},
-                             {0, "Score Info", 160, 440, 320, 460},
-                             {2, "Instant Replay", 320, 440, 480, 460},
-                             {2, "Retry Putt", 480, 440, 640, 460},
-                             {0, "X", 624, 0, 640, 16},
-                             {0, "-", 608, 0, 624, 16}};
+  StatusButton buttons[6] = {
+      {0, "Course Info", 0, 440, 160, 460},    {0, "Score Info", 160, 440, 320, 460},
+      {2, "Instant Replay", 320, 440, 480, 460}, {2, "Retry Putt", 480, 440, 640, 460},
+      {0, "X", 624, 0, 640, 16},                {0, "-", 608, 0, 624, 16}};
   // The strip as last drawn, and the hole picture it went into as it stood right after.
   std::vector<StripText> drawn;
   const Surface* drawnOn = nullptr;

@@ -1,6 +1,7 @@
 // Drawing through our GDI: rectangles, lines, pixels, fonts and DrawText's layout.
-#include <ft2build.h>
 #include <gtest/gtest.h>
+
+#include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
