@@ -2,6 +2,9 @@
 // FluidSynth synthesizer, made when the sound device opens. No device or no soundfont: no stream opens.
 #include "platform/sdl/sdl_midi.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -34,6 +37,8 @@ Synthesizer& State() {
 
 void Make(int rate) {
   Synthesizer& s = State();
+  // Behind the game's own start-up on a busy machine: the title picture comes first.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
   FluidSynthBox* synth = FluidCreate(rate);
   std::lock_guard<std::mutex> hold(s.lock);
   for (uint32_t message : s.early) FluidSend(synth, message);

@@ -2,7 +2,6 @@
 // letterboxed, real input turned into the shared message queue's messages, the sound device, message
 // boxes, the single-instance lock, and the ways the program ends from outside (TERM, a lost display).
 #include <SDL.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include "platform/backend.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_helpers.h"
+#include "platform/sdl/sdl_x11.h"
 #include "platform/system.h"
 
 namespace {
@@ -43,8 +43,6 @@ constexpr uint64_t kTermGraceNs = 1000 * kNsPerMs;
 // the game hears of it: window managers take focus away and hand it straight back when a full-screen
 // window maps, and around a message box.
 constexpr uint32_t kFocusLossGraceMs = 150;
-// The exit code when the display goes away under the game (the X server ends, the session is lost).
-constexpr int kExitDisplayLost = 1;
 
 bool DebugOn() { return std::getenv("QUILL_DEBUG") != nullptr; }
 
@@ -145,28 +143,6 @@ void OnTerminate(int signal) {
   gTermSignalled = signal;
 }
 
-// Xlib calls this when the connection to the display breaks, then ends the process itself. Shutting SDL down
-// there would talk to the dead connection and never finish; nothing else needs saving (settings are written
-// whole when they change), so the process leaves at once.
-int OnDisplayLost(void*) {
-  static const char kText[] = "Quillmere Brindlemoor: the display went away\n";
-  if (write(STDERR_FILENO, kText, sizeof kText - 1) < 0) {
-  }
-  _exit(kExitDisplayLost);
-}
-
-void WatchDisplayConnection() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "x11") != 0) return;
-  // SDL loads Xlib itself; take the copy it loaded rather than linking one of our own.
-  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-  if (!xlib) return;
-  using Handler = int (*)(void*);
-  auto* setHandler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"));
-  if (setHandler) setHandler(OnDisplayLost);
-  dlclose(xlib);
-}
-
 // The TERM signal asks the window to close, as the desktop's close button does; a game that does not get
 // back to its messages within the grace is ended where it stands.
 void CheckTermination() {
@@ -224,7 +200,7 @@ bool EnsureVideo() {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
     } else {
       gScreen.video = VideoState::Up;
-      WatchDisplayConnection();
+      X11EndWhenTheDisplayGoes();
       SDL_ShowCursor(gCursorVisible ? SDL_ENABLE : SDL_DISABLE);
     }
   }
@@ -496,21 +472,22 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
     case DisplayStep::Cooperative: {
       if (gScreen.video != VideoState::Up) return false;
       if (gScreen.window) return true;
-      // Made at the desktop's size as well as full-screen: without a window manager (a bare X server) the
-      // full-screen request is never carried out, yet SDL would draw as if it were.
+      // Made borderless at the desktop's size, then asked for full screen where a window manager can carry
+      // that out. Without one (a bare X server) the window already covers the screen, and SDL would wait in
+      // vain for the request to be honoured.
       SDL_DisplayMode desktop{};
       int w = kGameWidth, h = kGameHeight;
       if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
         w = desktop.w;
         h = desktop.h;
       }
-      gScreen.window =
-          SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0), SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h,
-                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+      gScreen.window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0),
+                                        SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h, SDL_WINDOW_BORDERLESS);
       if (!gScreen.window) {
         Debug("SDL window: %s", SDL_GetError());
         return false;
       }
+      if (X11WindowManagerRuns(gScreen.window)) SDL_SetWindowFullscreen(gScreen.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
       SDL_StartTextInput();
       return true;
     }
