@@ -408,7 +408,8 @@ class Profile {
       traces_.WaitFor(20, [&] { return traces_.Phase() == 40 || traces_.Phase() == 70; });
       Sleep(0.5);
     }
-    rows_.push_back({Format("rolling (%d strokes, %.1f s)", strokes, rolling), Share(cpu, rolling)});
+    rows_.push_back(
+        {Format("rolling (%d stroke%s, %.1f s)", strokes, strokes == 1 ? "" : "s", rolling), Share(cpu, rolling)});
   }
 
   void ScoreCard() {
