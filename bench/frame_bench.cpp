@@ -2,9 +2,7 @@
 // copy to the screen; next to a plain copy of a 640x480 16-bit screen for scale.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-#include <vector>
-
+#include "bench/screen_memcpy.h"
 #include "media/picture.h"
 #include "media/text.h"
 #include "platform/headless/headless.h"
@@ -38,16 +36,6 @@ void BM_ComposeFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ComposeFrame)->Unit(benchmark::kMicrosecond);
-
-void BM_ScreenMemcpy(benchmark::State& state) {
-  std::vector<uint16_t> from(640 * 480, 0x1234), to(640 * 480);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), from.size() * sizeof(uint16_t));
-    benchmark::DoNotOptimize(to.data());
-    benchmark::ClobberMemory();
-  }
-}
-BENCHMARK(BM_ScreenMemcpy)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

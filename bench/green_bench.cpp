@@ -1,9 +1,11 @@
-// One frame of aiming on the test course: the green rebuilt from the hole picture with its status strip,
-// the cursor ball, a 200-pixel aim line, and the copy to the screen.
+// One frame of aiming on hole 1: the green rebuilt from the hole picture with its status strip, the cursor
+// ball, a 200-pixel aim line, and the copy to the screen; next to a plain copy of a 640x480 16-bit screen, the
+// yardstick it is held to (at most five of them).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 
+#include "bench/screen_memcpy.h"
 #include "green/hole.h"
 #include "green/sprites.h"
 #include "green/status.h"
@@ -43,7 +45,7 @@ void DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 
 void BM_AimingFrame(benchmark::State& state) {
   if (!LoadTestHole()) {
-    state.SkipWithError("the test course is not in the game folder");
+    state.SkipWithError("hole 1 is not in the game folder");
     return;
   }
   SetCursorPos(285, 220);

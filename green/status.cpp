@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "green/hole.h"
 #include "green/sprites.h"
@@ -31,10 +32,12 @@ const char* CurrentPlayerName(char (&buffer)[sizeof(PlayerRecord::name) + 1]) {
   return buffer;
 }
 
-void DrawStatusTexts(Surface* picture) {
+// The four texts of the strip as they should read now.
+std::vector<StripText> StatusTexts() {
   char name[sizeof(PlayerRecord::name) + 1];
   CurrentPlayerName(name);
   char text[64];
+  std::vector<StripText> texts;
 
   if (gRound.playPhase == kPhasePlacing || gRound.strokeCounter == 0) {
     std::snprintf(text, sizeof text, "%s Start Pad", name);
@@ -43,12 +46,12 @@ void DrawStatusTexts(Surface* picture) {
   } else {
     std::snprintf(text, sizeof text, "%s  Putt %d", name, gRound.strokeCounter);
   }
-  DrawFramedText(picture, kTextRaised, text, 0, 460, 160, 480);
+  texts.push_back({kTextRaised, text, RECT{0, 460, 160, 480}});
 
-  DrawFramedText(picture, kTextRaised, kBanner, 160, 460, 480, 480);
+  texts.push_back({kTextRaised, kBanner, RECT{160, 460, 480, 480}});
 
   std::snprintf(text, sizeof text, "Hole %d  Par %d", gRound.currentHole, HolePar(gRound.currentHole));
-  DrawFramedText(picture, kTextRaised, text, 480, 460, 640, 480);
+  texts.push_back({kTextRaised, text, RECT{480, 460, 640, 480}});
 
   // The score against par as it will stand if this stroke drops; nothing to say before the ball is down.
   text[0] = 0;
@@ -56,27 +59,12 @@ void DrawStatusTexts(Surface* picture) {
     const int32_t score = gRound.strokeCounter - HolePar(gRound.currentHole) - 1;
     std::snprintf(text, sizeof text, score > 0 ? "+%d" : "%d", score);
   }
-  DrawFramedText(picture, kTextRaised, text, 0, 0, 32, 20);
+  texts.push_back({kTextRaised, text, RECT{0, 0, 32, 20}});
+  return texts;
 }
 
-}  // namespace
-
-void RedrawGreen() {
-  Surface* picture = gHole.holePicture.get();
-  if (!picture) return;
-  // While the ball rolls the strip does not change, and redrawing its text at every step would cost time.
-  if (gRound.playPhase != kPhaseRolling) DrawStatusLine();
-  DrawToBackBuffer(picture, 0, 0, 0);
-  if (gRound.playPhase == kPhasePlacing) DrawFlag();
-}
-
-void DrawStatusLine() {
-  if (gRound.currentHole >= 19) return;  // the round is over: the score card owns the screen
-  DrawStatusTexts(gHole.holePicture.get());
-  DrawStatusButtons();
-}
-
-void DrawStatusButtons() {
+// The six buttons in the states the flags and the pointer give them now.
+std::vector<StripText> ButtonTexts() {
   StatusButton* b = gStatus.buttons;
   b[0].state = 0;
   b[1].state = 0;
@@ -92,16 +80,50 @@ void DrawStatusButtons() {
     StatusButton& under = b[x / kButtonWidth];
     if (under.state == 0) under.state = 1;
   }
-
-  Surface* picture = gHole.holePicture.get();
-  for (int32_t i = 0; i < 4; ++i) {
-    DrawFramedText(picture, b[i].state, b[i].text, b[i].left, b[i].top, b[i].right, b[i].bottom);
-  }
-
   b[4].state = (y < 16 && x > 624) ? 1 : 0;
-  DrawFramedText(picture, b[4].state, b[4].text, b[4].left, b[4].top, b[4].right, b[4].bottom);
   b[5].state = (y < 16 && x > 608 && x < 624) ? 1 : 0;
-  DrawFramedText(picture, b[5].state, b[5].text, b[5].left, b[5].top, b[5].right, b[5].bottom);
+
+  std::vector<StripText> texts;
+  for (const StatusButton& button : gStatus.buttons) {
+    texts.push_back({button.state, button.text, RECT{button.left, button.top, button.right, button.bottom}});
+  }
+  return texts;
 }
+
+void DrawStripTexts(const std::vector<StripText>& texts) {
+  Surface* picture = gHole.holePicture.get();
+  for (const StripText& t : texts) {
+    DrawFramedText(picture, t.style, t.text.c_str(), t.place.left, t.place.top, t.place.right, t.place.bottom);
+  }
+}
+
+}  // namespace
+
+void RedrawGreen() {
+  Surface* picture = gHole.holePicture.get();
+  if (!picture) return;
+  // While the ball rolls the strip does not change, and redrawing its text at every step would cost time.
+  if (gRound.playPhase != kPhaseRolling) DrawStatusLine();
+  DrawToBackBuffer(picture, 0, 0, 0);
+  if (gRound.playPhase == kPhasePlacing) DrawFlag();
+}
+
+// Drawing the strip's ten framed texts is most of the cost of a frame, and from one tick to the next they
+// rarely change: they are drawn again only when one of them changed, or the picture was written since.
+void DrawStatusLine() {
+  if (gRound.currentHole >= 19) return;  // the round is over: the score card owns the screen
+  std::vector<StripText> texts = StatusTexts();
+  for (StripText& t : ButtonTexts()) texts.push_back(std::move(t));
+  const Surface* picture = gHole.holePicture.get();
+  if (picture && picture == gStatus.drawnOn && picture->version == gStatus.drawnVersion && texts == gStatus.drawn) {
+    return;
+  }
+  DrawStripTexts(texts);
+  gStatus.drawn = std::move(texts);
+  gStatus.drawnOn = picture;
+  gStatus.drawnVersion = picture ? picture->version : 0;
+}
+
+void DrawStatusButtons() { DrawStripTexts(ButtonTexts()); }
 
 void ResetStatusForTest() { gStatus = StatusState{}; }

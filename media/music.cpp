@@ -27,6 +27,7 @@ struct MusicState {
   bool running = false;
   uint32_t state = kMusicPlaying;
   uint32_t returned = 0;
+  uint32_t queued = 0;  // buffers handed to the stream and not yet back
   uint32_t current = 0;
   // Changes with every start and stop, so that a next piece scheduled before one is forgotten.
   uint64_t generation = 0;
@@ -46,6 +47,14 @@ void CloseStream() {
   if (gMusic.stream == 0) return;
   midiStreamClose(gMusic.stream);
   gMusic.stream = 0;
+  gMusic.queued = 0;  // a closed stream hands nothing back
+}
+
+// Every queued buffer is counted, so that a stop knows whether any are still to come back.
+bool Queue(StreamBuffer& b) {
+  if (midiStreamOut(gMusic.stream, &b.header, sizeof b.header) != MMSYSERR_NOERROR) return false;
+  ++gMusic.queued;
+  return true;
 }
 
 void FreeBuffersLocked() {
@@ -113,9 +122,7 @@ bool PrimeStream(const char* path) {
       CloseMidiFile();
       return false;
     }
-    if (midiStreamOut(gMusic.stream, &b.header, sizeof b.header) != MMSYSERR_NOERROR || result == kMidiPieceEnd) {
-      break;
-    }
+    if (!Queue(b) || result == kMidiPieceEnd) break;
   }
   gMusic.buffersPrepared =
       (gMusic.buffers[0].header.dwFlags & MHDR_PREPARED) && (gMusic.buffers[1].header.dwFlags & MHDR_PREPARED);
@@ -143,11 +150,16 @@ void StopLocked(Held& held) {
   ResetEvent(gMusic.bufferReturn);
   if (midiStreamStop(gMusic.stream) != MMSYSERR_NOERROR) return;
   if (midiOutReset(gMusic.stream) != MMSYSERR_NOERROR) return;
-  HANDLE event = gMusic.bufferReturn;
-  held.unlock();
-  const uint32_t waited = WaitForSingleObject(event, kMusicStopWaitMs);
-  held.lock();
-  if (waited != WAIT_OBJECT_0) gMusic.state = kMusicStopped;
+  // With nothing queued no buffer will come back: waiting out the time-out would only freeze the game.
+  if (gMusic.queued == 0) {
+    gMusic.state = kMusicStopped;
+  } else {
+    HANDLE event = gMusic.bufferReturn;
+    held.unlock();
+    const uint32_t waited = WaitForSingleObject(event, kMusicStopWaitMs);
+    held.lock();
+    if (waited != WAIT_OBJECT_0) gMusic.state = kMusicStopped;
+  }
   // An ending piece whose buffers are all back is as stopped as it gets.
   if (gMusic.state == kMusicEnding && gMusic.returned >= 2) gMusic.state = kMusicStopped;
   if (gMusic.state != kMusicStopped) return;
@@ -184,7 +196,7 @@ void Refill() {
     return;
   }
   b.header.dwBytesRecorded = b.bytesRecorded;
-  if (midiStreamOut(gMusic.stream, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
+  if (!Queue(b)) {
     CloseMidiFile();
     return;
   }
@@ -196,7 +208,9 @@ void MusicNotify(HMIDISTRM stream, uint32_t message, uintptr_t, uintptr_t, uintp
   if (message != MOM_DONE) return;
   std::lock_guard<std::mutex> hold(gMusicLock);
   // A stream already closed may still report a buffer it was handing back.
-  if (stream != gMusic.stream || gMusic.state == kMusicStopped) return;
+  if (stream != gMusic.stream) return;
+  if (gMusic.queued > 0) --gMusic.queued;
+  if (gMusic.state == kMusicStopped) return;
   ++gMusic.returned;
   if (gMusic.state == kMusicEnding) {
     if (gMusic.returned < 2) return;
@@ -208,7 +222,7 @@ void MusicNotify(HMIDISTRM stream, uint32_t message, uintptr_t, uintptr_t, uintp
     return;
   }
   if (gMusic.state == kMusicStopping) {
-    if (gMusic.returned >= 2) {
+    if (gMusic.queued == 0) {
       gMusic.state = kMusicStopped;
       SetEvent(gMusic.bufferReturn);
     }

@@ -22,7 +22,7 @@ void PutBitmap(Surface* surface, const Bitmap& bitmap) {
       to[x] = ColorTo565(RGB(c >> 16, c >> 8, c));
     }
   }
-  ++surface->version;
+  MarkWritten(surface);
 }
 
 }  // namespace

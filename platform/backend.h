@@ -8,9 +8,10 @@
 // Turns pending device events into queued messages (QueueInput* below); shows a changed primary surface.
 // Called by every peek and get.
 void BackendPumpEvents();
-// Blocks until some event may be pending.
-void BackendWaitEvents();
-// A peek found nothing to do: the game is idling between ticks.
+// Blocks until some event may be pending, or for ms milliseconds at most (kWaitForever: no limit).
+constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
+void BackendWaitEvents(uint32_t ms);
+// A peek found nothing to do.
 void BackendNothingPending();
 void BackendShowCursor(bool visible);
 void BackendWarpCursor(int32_t x, int32_t y);
@@ -29,7 +30,8 @@ void QueueMouseButton(bool right, bool down, int32_t x, int32_t y);
 void QueueKey(uint32_t virtualKey, bool down);
 void QueueChar(uint8_t ch);  // Windows-1252
 void QueueActivation(bool active);
-void QueueClose();
+// The desktop asks the game window to close; false when there is no window to ask.
+bool QueueClose();
 // A window for a dialog of the toolkit (platform/dialog.h); it gets the input while it is the newest.
 HWND CreateDialogWindow(WNDPROC proc);
 // While any dialog is up the system cursor shows, whatever the game's display counter says.

@@ -75,6 +75,16 @@ void FireTimers(Dialog* d) {
   }
 }
 
+// How long the dialog can rest before a timer is due or the caret blinks.
+uint32_t MsUntilDue(const Dialog* d) {
+  const uint32_t now = timeGetTime();
+  uint32_t ms = kCaretBlinkMs;
+  for (const DialogTimer& t : d->timers) ms = IsPast(now, t.due) ? 0 : std::min(ms, t.due - now);
+  const Control* f = d->focus ? FindControlByHandle(d->focus) : nullptr;
+  if (f && f->kind == ControlKind::Edit) ms = std::min(ms, kCaretBlinkMs - (now - d->caretEpoch) % kCaretBlinkMs);
+  return ms;
+}
+
 bool IsInputMessage(uint32_t message) {
   return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYDOWN && message <= WM_CHAR);
 }
@@ -96,6 +106,10 @@ void RunModal(Dialog* d) {
       continue;
     }
     FireTimers(d);
+    if (d->ended) break;
+    // Rest until there is input or the next timer or blink is due, instead of peeking in a spin.
+    Refresh(d);
+    WaitMessageTimeout(std::max(1u, MsUntilDue(d)));
   }
 }
 

@@ -33,7 +33,7 @@ bool Drawable(const DC* dc) { return dc && dc->surface && !dc->surface->pixels.e
 void Fill(Surface* s, const Clip& c, uint16_t color) {
   if (c.Empty()) return;
   for (int32_t y = c.top; y < c.bottom; ++y) std::fill(SurfaceRow(s, y) + c.left, SurfaceRow(s, y) + c.right, color);
-  ++s->version;
+  MarkWritten(s);
 }
 
 // Ceiling of a / b for b > 0, wide enough for lines spanning the whole 32-bit coordinate range.
@@ -187,7 +187,7 @@ void DrawLine(DC* dc, HFONT font, const std::vector<Item>& items, size_t begin, 
     }
     penX += g.advance;
   }
-  if (wrote) ++s->version;
+  if (wrote) MarkWritten(s);
 }
 
 }  // namespace
@@ -299,16 +299,30 @@ bool LineTo(DC* dc, int32_t x, int32_t y) {
     first = std::max(first, major0 - (majorLimit - 1));
     last = std::min(last, major0);
   }
+  // Step i's minor offset is ceil((2 * minorDelta * i - steps) / (2 * steps)); it is carried along the line as
+  // a quotient q and a remainder r = q * d - numerator in [0, d), so that no step divides.
+  const int64_t d = 2 * steps, a = 2 * minorDelta;  // |a| <= d: q moves by at most one a step
+  const Wide firstNumerator = Wide{a} * first - steps;
+  int64_t q = CeilDiv(firstNumerator, d);
+  auto r = static_cast<int64_t>(Wide{q} * d - firstNumerator);
   bool wrote = false;
   for (int64_t i = first; i <= last; ++i) {
     const int64_t major = major0 + majorStep * i;
-    const int64_t minor = minor0 + CeilDiv(Wide{2} * minorDelta * i - steps, Wide{2} * steps);
+    const int64_t minor = minor0 + q;
+    r -= a;
+    if (r < 0) {
+      ++q;
+      r += d;
+    } else if (r >= d) {
+      --q;
+      r -= d;
+    }
     if (minor < 0 || minor >= minorLimit) continue;
     const int64_t px = xMajor ? major : minor, py = xMajor ? minor : major;
     SurfaceRow(s, static_cast<int32_t>(py))[px] = color;
     wrote = true;
   }
-  if (wrote) ++s->version;
+  if (wrote) MarkWritten(s);
   return true;
 }
 
@@ -316,7 +330,7 @@ COLORREF SetPixel(DC* dc, int32_t x, int32_t y, COLORREF color) {
   if (!Drawable(dc) || x < 0 || y < 0 || x >= dc->surface->width || y >= dc->surface->height) return CLR_INVALID;
   const uint16_t p = ColorTo565(color);
   SurfaceRow(dc->surface, y)[x] = p;
-  ++dc->surface->version;
+  MarkWritten(dc->surface);
   return Color565ToRgb(p);
 }
 

@@ -196,14 +196,19 @@ bool PeekMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax,
 }
 
 int32_t GetMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax) {
-  while (!PeekMessageA(msg, window, filterMin, filterMax, PM_REMOVE)) BackendWaitEvents();
+  while (!PeekMessageA(msg, window, filterMin, filterMax, PM_REMOVE)) BackendWaitEvents(kWaitForever);
   return msg->message == WM_QUIT ? 0 : 1;
 }
 
-void WaitMessage() {
+void WaitMessage() { WaitMessageTimeout(kWaitForever); }
+
+bool WaitMessageTimeout(uint32_t ms) {
   BackendPumpEvents();
   DeliverSentMessages();
-  if (gMessages.posted.empty() && !gMessages.quitPosted) BackendWaitEvents();
+  if (!gMessages.posted.empty() || gMessages.quitPosted) return true;
+  if (ms == 0) return false;
+  BackendWaitEvents(ms);
+  return true;
 }
 
 // Backends hand us typed characters directly, so there is nothing to translate.
@@ -301,13 +306,9 @@ void QueueActivation(bool active) {
   }
 }
 
-void QueueClose() {
-  for (size_t i = 0; i < gMessages.windows.size(); ++i) {
-    if (gMessages.windows[i].alive) {
-      PostMessageA(static_cast<HWND>(i + 1), WM_CLOSE, 0, 0);
-      return;
-    }
-  }
+bool QueueClose() {
+  const HWND game = GameWindow();
+  return game != 0 && PostMessageA(game, WM_CLOSE, 0, 0);
 }
 
 void ResetMessagesForTest() {

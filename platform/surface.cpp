@@ -38,7 +38,7 @@ void CopyPixels(Surface* dst, const Surface* src, const CopyArea& a, bool keyed)
       if (from[i] != key) to[i] = from[i];
     }
   }
-  ++dst->version;
+  MarkWritten(dst);
 }
 
 RECT WholeOf(const Surface* s) { return RECT{0, 0, s->width, s->height}; }
@@ -54,6 +54,11 @@ int32_t Copy(Surface* dst, int32_t x, int32_t y, const Surface* src, const RECT*
 }
 
 }  // namespace
+
+void MarkWritten(Surface* surface) {
+  static uint64_t writes = 0;
+  surface->version = ++writes;
+}
 
 SurfacePtr CreateSurface(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
@@ -81,6 +86,6 @@ int32_t SurfaceBltFast(Surface* dst, int32_t x, int32_t y, const Surface* src, c
 int32_t SurfaceRestore(Surface* surface) {
   if (!surface) return DDERR_INVALIDPARAMS;
   surface->lost = false;
-  ++surface->version;
+  MarkWritten(surface);
   return DD_OK;
 }

@@ -13,7 +13,7 @@ struct Surface {
   std::vector<uint16_t> pixels;  // RGB565, row-major, pitch = width
   uint16_t colorKey = 0;         // source colour key (low and high value alike)
   bool lost = false;             // a lost surface refuses copies until restored
-  uint32_t version = 0;          // bumped by every write, so a backend knows when to show it again
+  uint64_t version = 0;          // new with every write (see MarkWritten); 0 before the first
 };
 
 using SurfacePtr = std::unique_ptr<Surface>;
@@ -26,6 +26,11 @@ constexpr uint32_t DDBLT_KEYSRC = 0x00008000;
 constexpr uint32_t DDBLT_WAIT = 0x01000000;
 constexpr uint32_t DDBLTFAST_NOCOLORKEY = 0x0;
 constexpr uint32_t DDBLTFAST_SRCCOLORKEY = 0x1;
+
+// Every write gives the surface a version no surface has had before, so whoever keeps a copy of what it
+// showed (the screen, a strip drawn into a picture) can tell whether it still matches, even after the surface
+// was freed and another one made in its place. Surfaces are drawn on the game's thread only.
+void MarkWritten(Surface* surface);
 
 // A cleared (black) surface; none for a size of zero or below, or one too large to be a picture.
 SurfacePtr CreateSurface(int32_t width, int32_t height);

@@ -11,8 +11,8 @@
 
 // ---- Clock -------------------------------------------------------------------------------------------
 uint32_t timeGetTime();  // milliseconds, wrapping at 2^32
-// Returns once the clock differs from now, with the new reading. May rest until about a millisecond before
-// deadline first, so that a pause ends on its exact millisecond without holding a core.
+// Rests until the clock passes deadline (or wakes earlier to show a frame) and returns the clock's reading,
+// which differs from now unless it woke early. A pause ends on its exact millisecond without holding a core.
 uint32_t WaitClockTick(uint32_t now, uint32_t deadline);
 
 // ---- Windows and messages ----------------------------------------------------------------------------
@@ -30,6 +30,8 @@ bool IsWindow(HWND window);
 bool PeekMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax, uint32_t removeFlags);
 int32_t GetMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax);
 void WaitMessage();
+// Like WaitMessage, but for ms milliseconds at most; true when a message may be waiting.
+bool WaitMessageTimeout(uint32_t ms);
 void TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT SendMessageA(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
@@ -58,6 +60,8 @@ enum class DisplayStep : uint8_t {
 };
 bool DisplayDo(DisplayStep step, HWND window);
 Surface* DisplayPrimary();  // the primary surface once created, else null; 640x480
+// How many times a second the display shows a new picture; 0 when it does not say.
+int32_t DisplayRefreshRate();
 
 // What the machine reports for the DirectX probe.
 struct PlatformReport {

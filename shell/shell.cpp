@@ -54,7 +54,7 @@ int32_t RunMessageLoop() {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     } else if (gShell.activeFlag != 0) {
-      StateTick();
+      IdleTick();
     } else {
       WaitMessage();
     }
@@ -94,6 +94,8 @@ bool OnHoleSelectKey() {
   JumpToHole(static_cast<int8_t>(hole - 1));
   return true;
 }
+
+bool ActOnState();
 
 LRESULT OnMouseButton(uint32_t message, LPARAM lParam) {
   const MouseEvent e = MouseEventFromMessage(message, lParam);
@@ -149,18 +151,50 @@ int32_t WinMain() {
   return RunMessageLoop();
 }
 
+uint32_t IdleTickMs() {
+  const int32_t hz = DisplayRefreshRate();
+  return 1000u / static_cast<uint32_t>(hz > 0 ? hz : 60);
+}
+
+// Idle ticks follow the display's refresh instead of running back to back: once the state and phase stand
+// where the last tick found them, the next tick comes a refresh later, or sooner by input. What moves on the
+// tick keeps its pace, which comes from the clock and the frame timer, not from how often the loop spins.
+void IdleTick() {
+  const uint32_t now = timeGetTime();
+  const bool moved = gShell.applicationState != gShell.tickedState || gRound.playPhase != gShell.tickedPhase;
+  const uint32_t due = gShell.lastTick + IdleTickMs();
+  if (!moved && static_cast<int32_t>(now - due) < 0) {
+    WaitMessageTimeout(due - now);
+    return;
+  }
+  StateTick();
+}
+
 void StateTick() {
+  gShell.lastTick = timeGetTime();
+  gShell.tickedState = gShell.applicationState;
+  gShell.tickedPhase = gRound.playPhase;
+  const bool closed = ActOnState();
+  if (!closed && gShell.quitFlag != 0 && gShell.applicationState == kStateQuitting) {
+    SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
+  }
+}
+
+namespace {
+
+// The work of one tick in the current application state; true when it already closed the window.
+bool ActOnState() {
   switch (gShell.applicationState) {
     case kStateStart:
       SetApplicationState(kStateTitleMenu);
       break;
     case kStateTitleMenu:
       if (OverTitlePicture(RunTitleMenu) == 0) {
-        // Quitting closes the window here, once; the check below must not send a second close.
+        // Quitting closes the window here, once; StateTick's own check must not send a second close.
         gShell.quitFlag = 1;
         SetApplicationState(kStateQuitting);
         SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
-        return;
+        return true;
       }
       break;
     case kStateDemo:
@@ -193,10 +227,10 @@ void StateTick() {
     default:
       break;
   }
-  if (gShell.quitFlag != 0 && gShell.applicationState == kStateQuitting) {
-    SendMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
-  }
+  return false;
 }
+
+}  // namespace
 
 LRESULT MainWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

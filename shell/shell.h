@@ -25,6 +25,10 @@ struct ShellState {
   uint32_t frameDeadline = 0;
   uint32_t frameBase = 0;
   uint32_t randomState = 1;
+  // Idle pacing: when the last tick began, and the application state and play phase it began with.
+  uint32_t lastTick = 0;
+  uint32_t tickedState = 0xFFFFFFFFu;
+  int32_t tickedPhase = -1;
 };
 
 extern ShellState gShell;
@@ -33,6 +37,10 @@ extern ShellState gShell;
 int32_t WinMain();
 int32_t InitApplication(HWND window);
 void StateTick();
+// One pass of the message loop with no message waiting: a tick when one is due, else a rest until it is.
+void IdleTick();
+// Milliseconds between idle ticks: one refresh of the display, 60 a second when it does not say.
+uint32_t IdleTickMs();
 LRESULT MainWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
 void SetApplicationState(uint32_t state);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "platform/font.h"
@@ -70,7 +71,7 @@ TEST(GdiTest, FillRectAndSetPixelStayInBounds) {
   Canvas c(10, 10, kBlack);
   EXPECT_EQ(c.dc.bkMode, OPAQUE);
   EXPECT_EQ(GetDeviceCaps(&c.dc, LOGPIXELSY), 96);
-  const uint32_t version = c.surface->version;
+  const uint64_t version = c.surface->version;
   RECT r{2, 3, 5, 7}, empty{4, 4, 4, 8};
   FillRect(&c.dc, &r, WHITE_BRUSH);
   FillRect(&c.dc, &r, NULL_BRUSH);
@@ -126,6 +127,37 @@ TEST(GdiTest, LineToLeavesOutTheEndPoint) {
   EXPECT_EQ(line(0, 0, 8, 0), "");
 }
 
+// The line is stepped without dividing; every pixel must still be where the line's own rounding puts it,
+// for lines across the surface and lines from far outside the 32-bit range's ends.
+TEST(GdiTest, LineToPutsEveryPixelWhereTheLineRounds) {
+  Canvas c(48, 48, kBlack);
+  SelectPen(&c.dc, WHITE_PEN);
+  std::mt19937 random(7);
+  const int32_t ends[] = {-60, 0, 47, 100, INT32_MIN, INT32_MAX};
+  for (int n = 0; n < 1000; ++n) {
+    auto pick = [&] { return n % 3 ? static_cast<int32_t>(random() % 140) - 45 : ends[random() % 6]; };
+    const int32_t x0 = pick(), y0 = pick(), x1 = pick(), y1 = pick();
+    std::fill(c.surface->pixels.begin(), c.surface->pixels.end(), c.background);
+    MoveToEx(&c.dc, x0, y0, nullptr);
+    LineTo(&c.dc, x1, y1);
+    const int64_t dx = int64_t{x1} - x0, dy = int64_t{y1} - y0;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const int64_t steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) continue;
+    for (int32_t y = 0; y < 48; ++y) {
+      for (int32_t x = 0; x < 48; ++x) {
+        const int64_t major = xMajor ? x : y, minor = xMajor ? y : x;
+        const int64_t i = (major - (xMajor ? x0 : y0)) * ((xMajor ? dx : dy) < 0 ? -1 : 1);
+        const __int128 num = __int128{2} * (xMajor ? dy : dx) * i - steps, den = __int128{2} * steps;
+        const int64_t up = static_cast<int64_t>(num >= 0 ? (num + den - 1) / den : -(-num / den));
+        const bool on = i >= 0 && i < steps && minor == (xMajor ? y0 : x0) + up;
+        ASSERT_EQ(GetPixel(&c.dc, x, y) == kWhite, on)
+            << x0 << "," << y0 << " to " << x1 << "," << y1 << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(FontTest, LogicalFontsMapToLiberationSans) {
   HFONT game = GameFont();
   ASSERT_NE(game, nullptr);
@@ -176,7 +208,8 @@ TEST(GdiTest, SingleLineCentresBothWaysAndNeverWraps) {
 
   Canvas d(300, 100, kWhite, font);
   RECT narrow{10, 10, 60, 90};
-  EXPECT_EQ(DrawTextA(&d.dc, "one two three\nfour", -1, &narrow, DT_SINGLELINE | DT_WORDBREAK | DT_NOCLIP), font->height);
+  EXPECT_EQ(DrawTextA(&d.dc, "one two three\nfour", -1, &narrow, DT_SINGLELINE | DT_WORDBREAK | DT_NOCLIP),
+            font->height);
   EXPECT_LT(d.Ink().bottom, narrow.top + font->height);
   EXPECT_GT(d.Ink().right, narrow.right + 30);
   DeleteFont(font);
@@ -250,8 +283,7 @@ TEST(GdiTest, BackgroundModesAndCharacters) {
   DrawTextA(&c.dc, "Par 3", -1, &r, DT_SINGLELINE);
   const auto inked = std::count(c.surface->pixels.begin(), c.surface->pixels.end(), ColorTo565(red));
   EXPECT_GT(inked, 20);
-  EXPECT_EQ(inked + std::count(c.surface->pixels.begin(), c.surface->pixels.end(), ColorTo565(green)),
-            120 * 40);
+  EXPECT_EQ(inked + std::count(c.surface->pixels.begin(), c.surface->pixels.end(), ColorTo565(green)), 120 * 40);
 
   // Opaque fills exactly the text's extent, under the ink.
   Canvas d(120, 40, green, font);
@@ -281,7 +313,7 @@ TEST(GdiTest, BackgroundModesAndCharacters) {
 TEST(GdiTest, CalcRectMeasuresWithoutDrawing) {
   HFONT font = GameFont();
   Canvas c(200, 100, kWhite, font);
-  const uint32_t version = c.surface->version;
+  const uint64_t version = c.surface->version;
   RECT r{7, 9, 8, 10};
   EXPECT_EQ(DrawTextA(&c.dc, "ab\ncd\r\nlonger line", -1, &r, DT_CALCRECT | DT_CENTER), 3 * font->height);
   EXPECT_EQ(r.bottom, 9 + 3 * font->height);

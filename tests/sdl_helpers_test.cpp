@@ -1,5 +1,6 @@
 // The SDL backend's SDL-free arithmetic: typed text to Windows-1252, game text to UTF-8, 16-bit pixel
-// widening, and the letterbox mapping that mouse positions and cursor warps go through.
+// widening, the letterbox mapping that mouse positions and cursor warps go through, and showing only what
+// changed, scaled into the window.
 #include "platform/sdl/sdl_helpers.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,67 @@ TEST(SdlLetterbox, AWarpedCursorReadsBackAtTheSamePixel) {
       ASSERT_NEAR(back.y, y, slack) << size[0] << "x" << size[1];
     }
   }
+}
+
+TEST(SdlShowing, OnlyWhatChangedIsTakenOneRectanglePerBand) {
+  std::vector<uint16_t> picture(64 * 40, 7), shown(64 * 40, 7);
+  picture[3 * 64 + 5] = 1;    // a pixel in the first band of 16 rows...
+  picture[35 * 64 + 60] = 2;  // ...one in the third...
+  picture[36 * 64 + 58] = 3;  // ...and one below it, to its left
+  const std::vector<RECT> bands = sdlbits::TakeChangedBands(picture.data(), shown.data(), 64, 40, 16);
+  ASSERT_EQ(bands.size(), 2u);
+  EXPECT_EQ((std::vector<int32_t>{bands[0].left, bands[0].top, bands[0].right, bands[0].bottom}),
+            (std::vector<int32_t>{5, 3, 6, 4}));
+  EXPECT_EQ((std::vector<int32_t>{bands[1].left, bands[1].top, bands[1].right, bands[1].bottom}),
+            (std::vector<int32_t>{58, 35, 61, 37}));
+  EXPECT_EQ(shown, picture);
+  EXPECT_TRUE(sdlbits::TakeChangedBands(picture.data(), shown.data(), 64, 40, 16).empty());
+}
+
+// Scaled rectangle by rectangle, the window ends up as the whole picture scaled at once: each window pixel
+// shows the picture pixel under its centre, the bars stay untouched, and a rectangle touches only its own.
+TEST(SdlShowing, RectanglesScaleIntoTheWindowAsTheWholePictureWould) {
+  const int32_t pw = 40, ph = 30, ww = 100, wh = 60;
+  std::vector<uint16_t> picture(pw * ph);
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint16_t>(i * 2654435761u >> 16);
+  const sdlbits::Letterbox box = FitPicture(ww, wh, pw, ph);  // scale 2, bars of 10 left and right
+  const sdlbits::ScaleAxis across = sdlbits::MakeScaleAxis(box.scale, box.x, pw);
+  const sdlbits::ScaleAxis down = sdlbits::MakeScaleAxis(box.scale, box.y, ph);
+  std::vector<uint32_t> colours(65536);
+  for (uint32_t c = 0; c < colours.size(); ++c) colours[c] = c;
+  std::vector<uint32_t> window(ww * wh, 0xDEAD);
+  auto scale = [&](RECT r) {
+    return sdlbits::ScaleIntoWindow<uint32_t>(picture.data(), pw, r, across, down, colours,
+                                              reinterpret_cast<uint8_t*>(window.data()), ww * 4);
+  };
+  const RECT part = scale(RECT{3, 2, 7, 5});
+  EXPECT_EQ((std::vector<int32_t>{part.left, part.top, part.right, part.bottom}), (std::vector<int32_t>{16, 4, 8, 6}));
+  EXPECT_EQ(window[0], 0xDEADu);
+  scale(RECT{0, 0, pw, ph});
+  for (int32_t y = 0; y < wh; ++y) {
+    for (int32_t x = 0; x < ww; ++x) {
+      const uint32_t want = x < 10 || x >= 90 ? 0xDEAD : picture[(y / 2) * pw + (x - 10) / 2];
+      ASSERT_EQ(window[y * ww + x], want) << x << "," << y;
+    }
+  }
+  // At 1.6 the centre of window pixel 7 (7.5 / 1.6 = 4.69) lies in picture pixel 4.
+  EXPECT_EQ(sdlbits::MakeScaleAxis(1.6f, 0, 640).source[7], 4);
+}
+
+TEST(SdlShowing, ColoursArePlacedAsTheWindowFormatWants) {
+  sdlbits::WindowFormat bgr;  // 8 bits a channel, blue on top, with alpha
+  bgr.rShift = 0;
+  bgr.bShift = 16;
+  bgr.alpha = 0xFF000000u;
+  EXPECT_EQ(sdlbits::MakeColourTable(bgr)[0xF800], 0xFF0000FFu);  // pure red
+  sdlbits::WindowFormat rgb565;
+  rgb565.rShift = 11;
+  rgb565.gShift = 5;
+  rgb565.rLoss = 3;
+  rgb565.gLoss = 2;
+  rgb565.bLoss = 3;
+  const std::vector<uint32_t> same = sdlbits::MakeColourTable(rgb565);
+  for (uint32_t c = 0; c < 65536; c += 97) ASSERT_EQ(same[c], c);  // a 16-bit window takes the pixels as they are
 }
 
 }  // namespace

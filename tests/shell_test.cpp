@@ -302,29 +302,54 @@ TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
     SetApplicationState(kStatePlay);
     EndDialog(ActiveDialog(), 1);
   }));
-  // Losing the foreground stops and closes the music, each waiting out the idle stream: 4 s in all.
+  // Losing the foreground stops and closes the music at once: with nothing queued on the idle stream there
+  // is no buffer to wait for (a wait would still be under way when the call at 201 comes).
   HeadlessSchedule(ActivateAt(200, false));
   bool streamWhileAway = true;
   bool streamBack = false;
+  HeadlessSchedule(CallAt(201, [&] { streamWhileAway = GetMusicStatus().streamOpen; }));
   HeadlessSchedule(CallAt(300, [&] { quietTicks = gShell.activeFlag; }));
-  HeadlessSchedule(CallAt(4300, [&] { streamWhileAway = GetMusicStatus().streamOpen; }));
-  HeadlessSchedule(ActivateAt(4400, true));
-  HeadlessSchedule(CallAt(4450, [&] { streamBack = GetMusicStatus().streamOpen; }));
-  HeadlessSchedule(CallAt(4500, [] { SetApplicationState(kStateBestScores); }));
-  HeadlessInput click = At(4600, HeadlessInput::Kind::Button);
+  HeadlessSchedule(ActivateAt(400, true));
+  HeadlessSchedule(CallAt(401, [&] { streamBack = GetMusicStatus().streamOpen; }));
+  HeadlessSchedule(CallAt(500, [] { SetApplicationState(kStateBestScores); }));
+  HeadlessInput click = At(600, HeadlessInput::Kind::Button);
   click.x = 10;
   click.y = 10;
   HeadlessSchedule(click);  // a press does nothing on the best-scores screen...
-  click.time = 4700;
+  click.time = 700;
   click.down = false;
   HeadlessSchedule(click);  // ...its release returns to the title menu
-  HeadlessSchedule(At(4800, HeadlessInput::Kind::Close));
+  HeadlessSchedule(At(800, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(quietTicks, 0u);
   EXPECT_FALSE(streamWhileAway);  // the music closed while the game was away...
   EXPECT_TRUE(streamBack);        // ...and reopened on its return
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu,
-                                                 kStateQuitting}));
+  EXPECT_EQ(StatesSeen(),
+            (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu, kStateQuitting}));
+}
+
+// Idle ticks come once a refresh (60 a second when the display does not say) instead of back to back; input
+// is acted on when it comes.
+TEST_F(StartupTest, IdleTicksComeOnceARefreshAndInputAtOnce) {
+  HeadlessSchedule(ClickControlAt(100, 1017));  // the best-scores screen draws and presents at every tick
+  std::vector<uint64_t> shown;
+  for (uint32_t t = 200; t < 1200; ++t) {
+    HeadlessSchedule(CallAt(t, [&] { shown.push_back(HeadlessScreen()->version); }));
+  }
+  HeadlessInput move = At(1307, HeadlessInput::Kind::Move);
+  move.x = 5;
+  move.y = 5;
+  HeadlessSchedule(move);
+  uint32_t tickAfterMove = 0;
+  HeadlessSchedule(CallAt(1308, [&] { tickAfterMove = gShell.lastTick; }));
+  HeadlessSchedule(At(1400, HeadlessInput::Kind::Close));
+  EXPECT_EQ(RunGame(), 0);
+  uint32_t ticks = 0;
+  for (size_t i = 1; i < shown.size(); ++i) ticks += shown[i] != shown[i - 1] ? 1 : 0;
+  EXPECT_EQ(IdleTickMs(), 16u);
+  EXPECT_GE(ticks, 60u);
+  EXPECT_LE(ticks, 1000u / 16 + 1);
+  EXPECT_EQ(tickAfterMove, 1307u);
 }
 
 TEST_F(StartupTest, EscapeActsOnReleaseOnly) {

@@ -125,6 +125,20 @@ TEST_F(StatusTest, ButtonStatesFromTheFlagsAndThePointer) {
   EXPECT_TRUE(Shows(kTextRaised, "-", 608, 0, 624, 16));
 }
 
+TEST_F(StatusTest, TheStripIsDrawnAgainOnlyWhenItChangedOrThePictureWasWritten) {
+  DrawStatusLine();
+  const uint64_t drawn = gHole.holePicture->version;
+  DrawStatusLine();
+  EXPECT_EQ(gHole.holePicture->version, drawn);  // nothing changed: nothing drawn
+  const SurfacePtr black = CreateSurface(640, 40);
+  SurfaceBltFast(gHole.holePicture.get(), 0, 440, black.get(), nullptr, DDBLTFAST_NOCOLORKEY);  // a card over it
+  DrawStatusLine();
+  EXPECT_TRUE(Shows(kTextRaised, "Wren  Putt 2", 0, 460, 160, 480));
+  SetCursorPos(100, 450);
+  DrawStatusLine();
+  EXPECT_TRUE(Shows(kTextSunken, "Course Info", 0, 440, 160, 460));
+}
+
 TEST_F(StatusTest, RedrawGreenRebuildsTheFrameFromTheHolePicture) {
   WriteBitmapFile(dir_ / "Flag.bmp", MakeBitmap(512, 64, [](int32_t x, int32_t) { return x ? 0xD02020u : 0u; }));
   gRound.flagPicture = LoadKeyedSurface("Flag.bmp");

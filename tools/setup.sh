@@ -8,7 +8,7 @@ BUILD_DIR="${BUILD_DIR:-$QUILL_ROOT/build}"
 
 QUILL_PACKAGES=(
   cmake g++ make pkg-config
-  libsdl2-dev libfreetype-dev libpng-dev libfluidsynth-dev timgm6mb-soundfont fonts-liberation
+  libsdl2-dev libx11-dev libfreetype-dev libpng-dev libfluidsynth-dev timgm6mb-soundfont fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick sox
 )

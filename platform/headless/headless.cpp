@@ -157,9 +157,10 @@ void BackendWaitSlice(HANDLE event, uint32_t /*msLeft*/) {
 
 void BackendPumpEvents() { DeliverDue(); }
 
-void BackendWaitEvents() {
-  if (gHeadless.script.empty()) throw HeadlessIdle{timeGetTime()};
-  AdvanceTo(gHeadless.script.front().time);
+void BackendWaitEvents(uint32_t ms) {
+  const uint64_t limit = ms == kWaitForever ? std::numeric_limits<uint64_t>::max() : gHeadless.elapsed + ms;
+  if (gHeadless.script.empty() && ms == kWaitForever) throw HeadlessIdle{timeGetTime()};
+  AdvanceTo(std::min<uint64_t>(limit, gHeadless.script.empty() ? limit : gHeadless.script.front().time));
 }
 
 void BackendNothingPending() { AdvanceTo(gHeadless.elapsed + gHeadless.config.idleCostMs); }
@@ -211,6 +212,7 @@ bool DisplayDo(DisplayStep step, HWND window) {
 }
 
 Surface* DisplayPrimary() { return gHeadless.primary.get(); }
+int32_t DisplayRefreshRate() { return 0; }
 
 PlatformReport GetPlatformReport() {
   if (gHeadless.config.report) return *gHeadless.config.report;

@@ -18,8 +18,9 @@ struct HeadlessConfig {
   bool otherInstanceRunning = false;
   bool audioWorks = true;
   int32_t failDisplayStep = -1;  // a DisplayStep value that fails, or -1
-  // Every peek that finds the queue empty lets this much virtual time pass (an idle tick's cost).
-  uint32_t idleCostMs = 1;
+  // Every peek that finds the queue empty lets this much virtual time pass. The loops that idle wait for their
+  // next tick or timer themselves, so by default a peek costs nothing.
+  uint32_t idleCostMs = 0;
   // What the machine reports to the DirectX probe; unset: a current system whose video works.
   std::optional<PlatformReport> report;
 };

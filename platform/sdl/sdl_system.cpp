@@ -1,6 +1,6 @@
 // The SDL backend: the real clock, a borderless full-screen window showing the 640x480 primary surface
 // letterboxed, real input turned into the shared message queue's messages, the sound device, message
-// boxes and the single-instance lock.
+// boxes, the single-instance lock, and the ways the program ends from outside (TERM, a lost display).
 #include <SDL.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "platform/backend.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_helpers.h"
+#include "platform/sdl/sdl_x11.h"
 #include "platform/system.h"
 
 namespace {
@@ -25,11 +27,18 @@ namespace {
 constexpr int32_t kGameWidth = 640;
 constexpr int32_t kGameHeight = 480;
 constexpr const char* kWindowTitle = "Quillmere Brindlemoor";
-// Presenting scales the whole picture, which a software renderer feels; a game that redraws in small steps
-// would otherwise spend its time presenting.
-constexpr uint32_t kPresentGapMs = 5;
+constexpr uint64_t kNsPerMs = 1'000'000;
+// When the display does not say how often it refreshes.
+constexpr int32_t kDefaultRefreshHz = 60;
+// Rows compared and sent to the display together: a ball and a flag far apart stay two small updates.
+constexpr int32_t kBandRows = 16;
 // How long a wait for input lasts when nothing needs showing; the caller simply asks again.
 constexpr int32_t kIdleWaitMs = 100;
+// Long pauses still look at the display connection and at signals this often.
+constexpr uint64_t kListenGapNs = 100 * kNsPerMs;
+// After a TERM the game closes its window as soon as it next reads its messages; one busy in a long activity
+// (a demonstration, a rolling ball) is ended after this long.
+constexpr uint64_t kTermGraceNs = 1000 * kNsPerMs;
 // Deactivating the game can end it (it quits from its menus), so a focus loss must last this long before
 // the game hears of it: window managers take focus away and hand it straight back when a full-screen
 // window maps, and around a message box.
@@ -50,16 +59,22 @@ void Debug(const char* format, ...) {
 
 enum class VideoState : uint8_t { Untried, Up, Failed };
 
+// The primary surface is drawn straight into the window's own pixels, only where it changed since last
+// shown: a rolling ball costs a 32x32 patch, not a whole frame.
 struct Screen {
   VideoState video = VideoState::Untried;
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
+  SDL_Surface* pixels = nullptr;  // the window's pixels; SDL makes new ones when the window changes size
+  sdlbits::ScaleAxis across;
+  sdlbits::ScaleAxis down;
+  std::vector<uint32_t> colours;  // window pixel for each 16-bit colour
   SurfacePtr primary;
-  bool presentedOnce = false;
-  bool redraw = false;  // the window needs drawing whatever the version (just made, exposed, reset)
-  uint32_t shownVersion = 0;
-  uint32_t lastPresent = 0;
+  std::vector<uint16_t> shown;  // the primary as last shown, to find what changed
+  bool redraw = false;          // the whole window needs drawing (just made, exposed, resized)
+  uint64_t shownVersion = 0;
+  uint64_t frameNs = 1'000'000'000 / kDefaultRefreshHz;
+  uint64_t nextShowNs = 0;  // frames are shown at most once a refresh
+  uint64_t listenedNs = 0;
 };
 Screen gScreen;
 
@@ -76,25 +91,88 @@ SDL_AudioDeviceID gAudio = 0;
 
 int gLockFd = -1;
 
+// The TERM or INT signal that came, set by its handler; the game's thread acts on it.
+volatile sig_atomic_t gTermSignalled = 0;
+// A desktop message box runs its own loop and never returns to ours: a TERM then ends the program at once.
+volatile sig_atomic_t gNativeBoxUp = 0;
+uint64_t gTermSeenNs = 0;
+
+// ---- The real clock ----------------------------------------------------------------------------------
+
+// Nanoseconds since the machine started. The game's clock is this in milliseconds, as its original counted
+// them: it differs from run to run (it seeds the random numbers) and wraps after 49 days.
+uint64_t ClockNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<uint64_t>(t.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(t.tv_nsec);
+}
+
+// The instant the clock first reads more than ms (a 32-bit reading, near now).
+uint64_t InstantPast(uint32_t ms) {
+  const uint64_t nowMs = ClockNs() / kNsPerMs;
+  const auto ahead = static_cast<int32_t>(ms + 1 - static_cast<uint32_t>(nowMs));
+  return (nowMs + static_cast<uint64_t>(static_cast<int64_t>(ahead))) * kNsPerMs;
+}
+
+void SleepUntil(uint64_t ns) {
+  const timespec until{static_cast<time_t>(ns / 1'000'000'000u), static_cast<long>(ns % 1'000'000'000u)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR && !gTermSignalled) {
+  }
+}
+
+// ---- Ending ------------------------------------------------------------------------------------------
+
 void Shutdown() {
   SdlAudioDetach();
   if (gAudio != 0) SDL_CloseAudioDevice(gAudio);
   gAudio = 0;
-  if (gScreen.texture) SDL_DestroyTexture(gScreen.texture);
-  if (gScreen.renderer) SDL_DestroyRenderer(gScreen.renderer);
   if (gScreen.window) SDL_DestroyWindow(gScreen.window);
-  gScreen.texture = nullptr;
-  gScreen.renderer = nullptr;
   gScreen.window = nullptr;
+  gScreen.pixels = nullptr;
   SDL_Quit();
 }
 
-// SDL is torn down at exit, before static objects go, so that the audio thread is stopped before anything
-// it might touch is destroyed, and the display connection is closed cleanly.
-void ShutdownAtExit() {
-  static bool registered = false;
-  if (!registered) std::atexit(Shutdown);
-  registered = true;
+[[noreturn]] void EndNow() {
+  Debug("ended by signal %d", static_cast<int>(gTermSignalled));
+  Shutdown();
+  std::_Exit(0);
+}
+
+void OnTerminate(int signal) {
+  if (gNativeBoxUp) _exit(0);
+  gTermSignalled = signal;
+}
+
+// The TERM signal asks the window to close, as the desktop's close button does; a game that does not get
+// back to its messages within the grace is ended where it stands.
+void CheckTermination() {
+  if (!gTermSignalled) return;
+  const uint64_t now = ClockNs();
+  if (gTermSeenNs == 0) {
+    Debug("signal %d: the window is asked to close", static_cast<int>(gTermSignalled));
+    gTermSeenNs = now;
+    if (!QueueClose()) EndNow();
+    return;
+  }
+  if (now - gTermSeenNs >= kTermGraceNs) EndNow();
+}
+
+// Before SDL first starts: our own signal handlers instead of SDL's, and SDL torn down at exit, before static
+// objects go, so that the audio thread is stopped before anything it might touch is destroyed.
+void PrepareSdl() {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  struct sigaction action {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  // A game started in the background of a script ignores the terminal's interrupt, and keeps ignoring it.
+  struct sigaction interrupt {};
+  if (sigaction(SIGINT, nullptr, &interrupt) == 0 && interrupt.sa_handler != SIG_IGN)
+    sigaction(SIGINT, &action, nullptr);
+  std::atexit(Shutdown);
 }
 
 bool IsInvisibleDriver(const char* name) {
@@ -103,14 +181,15 @@ bool IsInvisibleDriver(const char* name) {
 
 bool EnsureVideo() {
   if (gScreen.video == VideoState::Untried) {
+    PrepareSdl();
     // Losing focus must not minimise us: the game handles deactivation itself.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
 #ifdef SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE
-    // A window close then arrives once, as the window's own event; SDL_QUIT stays for the TERM signal.
+    // A window close then arrives once, as the window's own event.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
 #endif
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    ShutdownAtExit();
+    // The window's own pixels, not a renderer's copy of them: only what changed is sent to the display.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     gScreen.video = VideoState::Failed;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       Debug("SDL video cannot start: %s", SDL_GetError());
@@ -121,6 +200,7 @@ bool EnsureVideo() {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
     } else {
       gScreen.video = VideoState::Up;
+      X11EndWhenTheDisplayGoes();
       SDL_ShowCursor(gCursorVisible ? SDL_ENABLE : SDL_DISABLE);
     }
   }
@@ -129,38 +209,82 @@ bool EnsureVideo() {
 
 // ---- Showing the primary surface ---------------------------------------------------------------------
 
-bool FramePending() {
-  return gScreen.texture != nullptr && gScreen.primary != nullptr &&
-         (gScreen.redraw || !gScreen.presentedOnce || gScreen.primary->version != gScreen.shownVersion);
+sdlbits::WindowFormat FormatOf(const SDL_PixelFormat* f) {
+  sdlbits::WindowFormat w;
+  w.rShift = f->Rshift;
+  w.gShift = f->Gshift;
+  w.bShift = f->Bshift;
+  w.rLoss = f->Rloss;
+  w.gLoss = f->Gloss;
+  w.bLoss = f->Bloss;
+  w.alpha = f->Amask;
+  return w;
 }
 
-// Shows the primary surface when it changed since last shown, unless the last present was too recent (the
-// waits come back for it) or force says to show it now anyway.
+// The window's pixels, fetched again (with the scale worked out anew) after SDL dropped them.
+SDL_Surface* WindowPixels() {
+  if (gScreen.pixels || !gScreen.window) return gScreen.pixels;
+  SDL_Surface* s = SDL_GetWindowSurface(gScreen.window);
+  if (!s) {
+    Debug("SDL window pixels: %s", SDL_GetError());
+    return nullptr;
+  }
+  if (s->format->BytesPerPixel != 2 && s->format->BytesPerPixel != 4) {
+    Debug("SDL window pixels: %d bytes a pixel is not supported", s->format->BytesPerPixel);
+    return nullptr;
+  }
+  const sdlbits::Letterbox box = sdlbits::FitPicture(s->w, s->h, kGameWidth, kGameHeight);
+  gScreen.across = sdlbits::MakeScaleAxis(box.scale, box.x, kGameWidth);
+  gScreen.down = sdlbits::MakeScaleAxis(box.scale, box.y, kGameHeight);
+  gScreen.colours = sdlbits::MakeColourTable(FormatOf(s->format));
+  gScreen.pixels = s;
+  gScreen.redraw = true;
+  return s;
+}
+
+bool FramePending() {
+  return gScreen.primary != nullptr && gScreen.window != nullptr &&
+         (gScreen.redraw || gScreen.primary->version != gScreen.shownVersion);
+}
+
+template <typename P>
+SDL_Rect Scale(const RECT& r, SDL_Surface* s) {
+  const RECT w = sdlbits::ScaleIntoWindow<P>(gScreen.primary->pixels.data(), kGameWidth, r, gScreen.across,
+                                             gScreen.down, gScreen.colours, static_cast<uint8_t*>(s->pixels), s->pitch);
+  return SDL_Rect{w.left, w.top, w.right, w.bottom};
+}
+
+// Shows what changed on the primary surface since last shown, at most once a refresh unless force says now.
 void ShowFrame(bool force = false) {
   if (!FramePending()) return;
-  const Surface* s = gScreen.primary.get();
-  if (s->width != kGameWidth || s->height != kGameHeight ||
-      s->pixels.size() < static_cast<size_t>(kGameWidth) * kGameHeight) {
+  const uint64_t now = ClockNs();
+  if (!force && now < gScreen.nextShowNs) return;
+  gScreen.nextShowNs = now + gScreen.frameNs;  // a frame that cannot be shown now is tried once a refresh
+  SDL_Surface* s = WindowPixels();
+  const Surface* p = gScreen.primary.get();
+  if (!s || p->width != kGameWidth || p->height != kGameHeight) return;
+  gScreen.shownVersion = p->version;
+  std::vector<RECT> changed;
+  if (gScreen.redraw) {
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));  // the bars
+    gScreen.shown = p->pixels;
+    changed.push_back(RECT{0, 0, kGameWidth, kGameHeight});
+  } else {
+    changed = sdlbits::TakeChangedBands(p->pixels.data(), gScreen.shown.data(), kGameWidth, kGameHeight, kBandRows);
+  }
+  if (changed.empty()) return;
+  if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) {
+    gScreen.redraw = true;  // what was taken as shown was not: all of it next time
     return;
   }
-  const uint32_t now = SDL_GetTicks();
-  if (!force && gScreen.presentedOnce && now - gScreen.lastPresent < kPresentGapMs) return;
-  void* texels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(gScreen.texture, nullptr, &texels, &pitch) != 0) return;
-  auto* row = static_cast<uint8_t*>(texels);
-  for (int32_t y = 0; y < kGameHeight; ++y, row += pitch) {
-    sdlbits::ExpandRgb565(SurfaceRow(s, y), reinterpret_cast<uint32_t*>(row), kGameWidth);
+  std::vector<SDL_Rect> rects;
+  for (const RECT& r : changed) {
+    rects.push_back(s->format->BytesPerPixel == 4 ? Scale<uint32_t>(r, s) : Scale<uint16_t>(r, s));
   }
-  SDL_UnlockTexture(gScreen.texture);
-  SDL_SetRenderDrawColor(gScreen.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(gScreen.renderer);
-  SDL_RenderCopy(gScreen.renderer, gScreen.texture, nullptr, nullptr);
-  SDL_RenderPresent(gScreen.renderer);
-  gScreen.shownVersion = s->version;
-  gScreen.presentedOnce = true;
+  if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+  if (gScreen.redraw) rects.assign(1, SDL_Rect{0, 0, s->w, s->h});
+  SDL_UpdateWindowSurfaceRects(gScreen.window, rects.data(), static_cast<int>(rects.size()));
   gScreen.redraw = false;
-  gScreen.lastPresent = now;
 }
 
 // Tells the game of a focus change once it has settled (see kFocusLossGraceMs); a regained focus at once.
@@ -191,29 +315,24 @@ int32_t MsUntil(uint32_t since, uint32_t gap) {
 }
 
 // How long a wait may last before something of ours is due: a pending frame, or a focus loss to report.
-int32_t MsUntilDue() {
-  int32_t ms = kIdleWaitMs;
-  if (FramePending()) ms = std::min(ms, MsUntil(gScreen.lastPresent, kPresentGapMs));
+int32_t MsUntilDue(uint32_t most) {
+  int32_t ms = static_cast<int32_t>(std::min<uint32_t>(most, kIdleWaitMs));
+  if (FramePending()) {
+    const uint64_t now = ClockNs();
+    const uint64_t wait = gScreen.nextShowNs > now ? gScreen.nextShowNs - now : 0;
+    ms = std::min(ms, static_cast<int32_t>((wait + kNsPerMs - 1) / kNsPerMs));
+  }
   if (gFocus.lossPending) ms = std::min(ms, MsUntil(gFocus.lossSeenAt, kFocusLossGraceMs));
-  return ms;
+  return std::max(ms, 0);
 }
 
 sdlbits::Letterbox CurrentLetterbox() {
   int w = 0, h = 0;
-  if (gScreen.renderer) {
-    SDL_GetRendererOutputSize(gScreen.renderer, &w, &h);
-  } else if (gScreen.window) {
-    SDL_GetWindowSize(gScreen.window, &w, &h);
-  }
+  if (gScreen.window) SDL_GetWindowSize(gScreen.window, &w, &h);
   return sdlbits::FitPicture(w, h, kGameWidth, kGameHeight);
 }
 
-// With a logical size set, SDL itself has already scaled mouse positions to the 640x480 picture; before
-// the renderer exists they are still window pixels.
 POINT GamePoint(int32_t x, int32_t y) {
-  if (gScreen.renderer) {
-    return POINT{std::clamp(x, 0, kGameWidth - 1), std::clamp(y, 0, kGameHeight - 1)};
-  }
   return sdlbits::WindowToPicture(CurrentLetterbox(), x, y, kGameWidth, kGameHeight);
 }
 
@@ -297,19 +416,18 @@ void Translate(const SDL_Event& e) {
         case SDL_WINDOWEVENT_CLOSE:
           QueueClose();
           break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          gScreen.pixels = nullptr;  // SDL makes the window's pixels anew
+          gScreen.redraw = true;
+          break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
           gScreen.redraw = true;
           break;
         default:
           break;
       }
-      break;
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-      gScreen.redraw = true;
       break;
     case SDL_QUIT:
       QueueClose();
@@ -323,22 +441,24 @@ void Translate(const SDL_Event& e) {
 
 // ---- Clock --------------------------------------------------------------------------------------------
 
-uint32_t timeGetTime() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+uint32_t timeGetTime() { return static_cast<uint32_t>(ClockNs() / kNsPerMs); }
 
-uint32_t WaitClockTick(uint32_t now, uint32_t deadline) {
+// Sleeps on the absolute instant the deadline passes, so the pause ends on its exact millisecond without
+// polling; a frame waiting to be shown is shown first, or when its refresh comes during a long pause.
+uint32_t WaitClockTick(uint32_t /*now*/, uint32_t deadline) {
+  CheckTermination();
   ShowFrame();
-  uint32_t t = timeGetTime();
-  if (t != now) return t;
-  // Rest until a millisecond before the deadline, then watch for the tick itself.
-  const auto ahead = static_cast<int32_t>(deadline - now);
-  if (ahead > 2) {
-    SDL_Delay(static_cast<uint32_t>(ahead - 1));
-    t = timeGetTime();
-    if (t != now) return t;
+  const uint64_t end = InstantPast(deadline);
+  const uint64_t now = ClockNs();
+  // A long pause listens now and then, so a lost display or a TERM is noticed even while nothing is drawn.
+  if (now - gScreen.listenedNs >= kListenGapNs && SDL_WasInit(SDL_INIT_EVENTS) != 0) {
+    SDL_PumpEvents();
+    gScreen.listenedNs = now;
   }
-  const timespec nap{0, 100'000};  // 0.1 ms
-  while ((t = timeGetTime()) == now) nanosleep(&nap, nullptr);
-  return t;
+  uint64_t wake = std::min(end, now + kListenGapNs);
+  if (FramePending()) wake = std::min(wake, std::max(now, gScreen.nextShowNs));
+  SleepUntil(wake);
+  return timeGetTime();
 }
 
 // ---- Display ------------------------------------------------------------------------------------------
@@ -352,54 +472,38 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
     case DisplayStep::Cooperative: {
       if (gScreen.video != VideoState::Up) return false;
       if (gScreen.window) return true;
-      // Made at the desktop's size as well as full-screen: without a window manager (a bare X server) the
-      // full-screen request is never carried out, yet SDL would draw as if it were.
+      // Made borderless at the desktop's size, then asked for full screen where a window manager can carry
+      // that out. Without one (a bare X server) the window already covers the screen, and SDL would wait in
+      // vain for the request to be honoured.
       SDL_DisplayMode desktop{};
       int w = kGameWidth, h = kGameHeight;
       if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
         w = desktop.w;
         h = desktop.h;
       }
-      gScreen.window =
-          SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0), SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h,
-                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+      gScreen.window = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED_DISPLAY(0),
+                                        SDL_WINDOWPOS_CENTERED_DISPLAY(0), w, h, SDL_WINDOW_BORDERLESS);
       if (!gScreen.window) {
         Debug("SDL window: %s", SDL_GetError());
         return false;
       }
+      if (X11WindowManagerRuns(gScreen.window)) SDL_SetWindowFullscreen(gScreen.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
       SDL_StartTextInput();
       return true;
     }
     case DisplayStep::DisplayMode: {
-      if (!gScreen.window) return false;
-      if (gScreen.texture) return true;
-      if (!gScreen.renderer) {
-        gScreen.renderer = SDL_CreateRenderer(gScreen.window, -1, SDL_RENDERER_ACCELERATED);
-        if (!gScreen.renderer) gScreen.renderer = SDL_CreateRenderer(gScreen.window, -1, SDL_RENDERER_SOFTWARE);
-        if (!gScreen.renderer) {
-          Debug("SDL renderer: %s", SDL_GetError());
-          return false;
-        }
-        SDL_RenderSetLogicalSize(gScreen.renderer, kGameWidth, kGameHeight);
+      if (!gScreen.window || !WindowPixels()) return false;
+      SDL_DisplayMode mode{};
+      const int display = SDL_GetWindowDisplayIndex(gScreen.window);
+      if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0) {
+        gScreen.frameNs = 1'000'000'000u / static_cast<uint64_t>(mode.refresh_rate);
       }
-      // The picture is 16-bit, but the texture is 32-bit and we widen the pixels ourselves: SDL's software
-      // renderer stretches a 16-bit texture onto a 32-bit window more than three times slower, and the GL
-      // ones convert on upload anyway.
-      gScreen.texture = SDL_CreateTexture(gScreen.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                          kGameWidth, kGameHeight);
-      if (!gScreen.texture) {
-        Debug("SDL texture: %s", SDL_GetError());
-        return false;
-      }
-      if (DebugOn()) {
-        SDL_RendererInfo info{};
-        SDL_GetRendererInfo(gScreen.renderer, &info);
-        Debug("SDL renderer: %s", info.name);
-      }
+      Debug("SDL window pixels: %s, %d Hz", SDL_GetPixelFormatName(gScreen.pixels->format->format),
+            DisplayRefreshRate());
       return true;
     }
     case DisplayStep::PrimarySurface:
-      if (!gScreen.texture) return false;
+      if (!gScreen.pixels) return false;
       if (!gScreen.primary) gScreen.primary = CreateSurface(kGameWidth, kGameHeight);
       if (!gScreen.primary) return false;
       gScreen.redraw = true;
@@ -410,6 +514,15 @@ bool DisplayDo(DisplayStep step, HWND /*window*/) {
 }
 
 Surface* DisplayPrimary() { return gScreen.primary.get(); }
+
+int32_t DisplayRefreshRate() {
+  SDL_DisplayMode mode{};
+  if (!gScreen.window ||
+      SDL_GetCurrentDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(gScreen.window)), &mode) != 0) {
+    return 0;
+  }
+  return std::max(0, mode.refresh_rate);
+}
 
 PlatformReport GetPlatformReport() {
   PlatformReport report;
@@ -450,7 +563,7 @@ bool AudioOpen(int32_t samplesPerSecond, int32_t channels, int32_t bitsPerSample
     SDL_CloseAudioDevice(gAudio);
     gAudio = 0;
   }
-  ShutdownAtExit();
+  PrepareSdl();
   if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     Debug("SDL audio cannot start: %s", SDL_GetError());
     return false;
@@ -515,13 +628,16 @@ void BackendPumpEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
     SettleActivation();
+    gScreen.listenedNs = ClockNs();
   }
+  CheckTermination();
   ShowFrame();
 }
 
-void BackendWaitEvents() {
+void BackendWaitEvents(uint32_t ms) {
   ShowFrame();
-  const int32_t timeout = MsUntilDue();
+  CheckTermination();
+  const int32_t timeout = MsUntilDue(ms);
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
     SDL_Delay(static_cast<uint32_t>(timeout));
     return;
@@ -531,17 +647,8 @@ void BackendWaitEvents() {
   ShowFrame();
 }
 
-// The game idles by peeking in a loop: rest until the next millisecond (or the next input) instead of
-// spinning, so an idle peek costs about what it costs on the headless clock.
-void BackendNothingPending() {
-  ShowFrame();
-  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
-    const uint32_t now = timeGetTime();
-    WaitClockTick(now, now + 1);
-    return;
-  }
-  SDL_WaitEventTimeout(nullptr, 1);
-}
+// The loops that peek wait for input or for their next tick themselves; an empty peek only shows the frame.
+void BackendNothingPending() { ShowFrame(); }
 
 void BackendShowCursor(bool visible) {
   gCursorVisible = visible;
@@ -605,7 +712,10 @@ int32_t BackendMessageBox(const char* text, const char* caption, uint32_t type) 
 
   ShowFrame(true);  // what the game drew before asking stays behind the box
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+  gNativeBoxUp = 1;
+  const int shown = SDL_ShowMessageBox(&data, &pressed);
+  gNativeBoxUp = 0;
+  if (shown != 0) {
     Debug("SDL message box: %s", SDL_GetError());
     return AskOnTerminal(body, title, type);
   }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Real-window smoke test: runs the game on a private Xvfb server and checks that it shows the title
 # picture full-screen, that a second copy bows out at once, and that a TERM signal (a desktop asking the
-# game to close) ends it cleanly. Then a first run with a desktop folder: the game offers its launcher and
-# writes it on Yes, and Uninstall (native boxes answered with xdotool, then on a terminal) removes it.
+# game to close) ends it cleanly. Then a first run with a desktop folder: a TERM while the game asks for its
+# launcher ends it without one; asked again, it writes the launcher on Yes, and Uninstall (native boxes
+# answered with xdotool, then on a terminal) removes it. Last, the X server is killed under a running game,
+# which must end within 2 seconds with exit code 1.
 #
 #   tests/smoke/window_smoke.sh [game folder]      (default build/game)
 #
@@ -289,8 +291,37 @@ box_gone() {  # box_gone SECONDS
   return 1
 }
 
+# The question is drawn in the game's window, centred: a point of its face where the title picture is not
+# grey tells that it is up.
+question_points=()
+for point in "512x384" "472x384" "552x384" "512x364"; do
+  is_grey "$(convert "$OUT/reference.png" -crop "1x1+${point/x/+}" -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:)" ||
+    question_points+=("$point")
+done
+((${#question_points[@]} > 0)) || fail "the title picture is grey wherever the launcher question would show"
+question_up() {
+  import -window root "$WORK/question.png" 2>>"$OUT/import.log" || return 1
+  is_grey "$(convert "$WORK/question.png" -crop "1x1+${question_points[0]/x/+}" \
+    -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:)"
+}
+
 rm -f "$SETTINGS"
 mkdir -p "$DESKTOP"
+start_game "$OUT/question-term.log"
+FIRST_PID=$STARTED
+for ((i = 0; i < 40; i++)); do
+  question_up && break
+  alive "$FIRST_PID" || fail "the game ended before asking for its launcher"
+  sleep 0.25
+done
+question_up || fail "no launcher question on the first run; see $WORK/question.png"
+kill -TERM "$FIRST_PID"
+wait_exit 3 "$FIRST_PID" || fail "the game was still running 3 s after a TERM while it asked for its launcher"
+[[ $EXITED_WITH == 0 ]] || fail "a TERM while the launcher question was up gave exit code $EXITED_WITH, not 0"
+[[ ! -e $LAUNCHER ]] || fail "a TERM while the launcher question was up wrote a launcher"
+say "ok: a TERM while the launcher question is up ends the game with code 0 and no launcher"
+
+rm -f "$SETTINGS"
 QUILL_DEBUG=1 start_game "$OUT/launcher.log"
 FIRST_PID=$STARTED
 if box=$(find_box 15); then
@@ -386,5 +417,23 @@ else
   say "ok: without a display and a terminal Uninstall changes nothing (no 'script' to test a terminal)"
 fi
 
+# ---- The display goes away under a running game ----------------------------------------------------------
+
+start_game "$OUT/lost-display.log"
+FIRST_PID=$STARTED
+for ((i = 0; i < 40; i++)); do
+  import -window root "$OUT/waiting.png" 2>>"$OUT/import.log"
+  is_grey "$(face_grey "$OUT/waiting.png")" && break
+  sleep 0.25
+done
+alive "$FIRST_PID" || fail "the game did not start for the lost-display check"
+kill -KILL "$XVFB_PID"
+wait "$XVFB_PID" 2>/dev/null
+XVFB_PID=""
+wait_exit 2 "$FIRST_PID" || fail "the game was still running 2 s after its display went away"
+[[ $EXITED_WITH == 1 ]] || fail "the game exited with code $EXITED_WITH when its display went away, not 1"
+grep -q "the display went away" "$OUT/lost-display.log" || fail "the game did not say its display went away"
+say "ok: when its display goes away the game ends at once with code 1"
+
 say "PASS (screenshots in $OUT)"
-echo "smoke: 14 passed, 0 failed"
+echo "smoke: 16 passed, 0 failed"
