@@ -28,14 +28,14 @@ cat >"$work/shots.play" <<'PLAY'
 +300 move 196 258
 +300 shot hole-in-play.png
 +100 click 196 258
-+9000 shot hole-in-one.png
-+300 click 170 460
++9000 click 320 240
++600 click 170 460
 +800 shot score-card.png
 +300 click 320 240
 PLAY
 (cd "$work" && HOME="$work/home" "$build/tools/quillmere-sim" play --game "$build/game" --config "$work/config" \
   --script "$work/shots.play" >"$work/out.txt") || true
-for shot in title-menu best-scores hole-in-play hole-in-one score-card; do
+for shot in title-menu best-scores hole-in-play score-card; do
   cp "$work/$shot.png" "$root/docs/$shot.png"
   echo "docs/$shot.png"
 done
