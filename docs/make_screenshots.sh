@@ -28,8 +28,8 @@ cat >"$work/shots.play" <<'PLAY'
 +300 move 196 258
 +300 shot hole-in-play.png
 +100 click 196 258
-+9000 click 320 240
-+600 click 170 460
++9000 move 196 258
++300 click 170 460
 +800 shot score-card.png
 +300 click 320 240
 PLAY
