@@ -145,8 +145,9 @@ std::string CycleMusicVolume() {
 
 std::string NowPlayingText() {
   const std::string choice = Choice();
-  if (ChoiceIsRandom(choice)) return "Random " + CurrentRandomMusic();
-  return "Playing " + choice;
+  // Shown as the file that plays: the random pieces are named the game's way, with backslashes.
+  if (ChoiceIsRandom(choice)) return "Random " + ResolveGamePath(CurrentRandomMusic());
+  return "Playing " + (ChoiceIsNone(choice) ? choice : ResolveGamePath(choice));
 }
 
 namespace {

@@ -26,9 +26,9 @@ constexpr int32_t kAboutButton = 1020;
 constexpr uintptr_t kMarqueeTimer = 0;
 
 const char* const kMessages[kMarqueeTexts] = {
-    "Brindlemoor's greens are waiting!",
-    "Tick your names and tee it up!",
-    "Eighteen holes, one putter. Go!",
+    "Let's get this show on the road!",
+    "Get on your mark, Get set, GO!!",
+    "What are you waiting for, PUTT!",
 };
 
 constexpr int32_t CheckId(int32_t slot) { return 998 + 2 * slot; }

@@ -161,6 +161,23 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& base) 
   ::closedir(dir);
 }
 
+bool IsDamagedCopyName(const std::string& name, const std::string& base) {
+  const std::string copy = base + ".bad";
+  if (name == copy) return true;
+  if (name.size() <= copy.size() + 1 || name.rfind(copy + ".", 0) != 0) return false;
+  return name.find_first_not_of("0123456789", copy.size() + 1) == std::string::npos;
+}
+
+// The copies KeepDamagedCopy made, whatever numbers are left after gaps; nothing else in the folder.
+void RemoveDamagedCopies(const std::string& folder, const std::string& base) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    if (IsDamagedCopyName(e->d_name, base)) ::unlinkat(::dirfd(dir), e->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 int32_t ReplaceFile(const std::string& path, const std::string& text) {
   const std::string folder = Folder(path);
   if (!MakeFolders(folder)) return kSettingsAccessDenied;
@@ -335,9 +352,14 @@ int32_t SettingsCloseKey(SettingsKey* key) {
 int32_t SettingsDeleteKey() {
   const std::string path = SettingsFilePath();
   if (path.empty()) return kSettingsAccessDenied;
-  if (::unlink(path.c_str()) != 0) return errno == ENOENT ? kSettingsNotFound : kSettingsAccessDenied;
-  SyncFolder(Folder(path));
-  return kSettingsOk;
+  int32_t status = kSettingsOk;
+  if (::unlink(path.c_str()) != 0) status = errno == ENOENT ? kSettingsNotFound : kSettingsAccessDenied;
+  const std::string folder = Folder(path);
+  RemoveDamagedCopies(folder, BaseName(path));
+  RemoveStaleTemporaries(folder, BaseName(path));
+  // Only an empty folder goes: anything else in it is not the game's.
+  if (::rmdir(folder.c_str()) != 0) SyncFolder(folder);
+  return status;
 }
 
 std::string RegisteredOwner() {

@@ -64,7 +64,8 @@ int32_t SettingsSetValue(SettingsKey* key, std::string_view name, std::string_vi
 int32_t SettingsFlushKey(SettingsKey* key);
 // Flushes and closes; returns the flush's status.
 int32_t SettingsCloseKey(SettingsKey* key);
-// Removes the settings file (for the uninstaller). A damaged file's saved copy stays.
+// Removes the settings file (for the uninstaller) with the copies kept of damaged ones, then its folder if
+// nothing else is left in it. The status is the settings file's own.
 int32_t SettingsDeleteKey();
 
 // The user's full name from the password database (up to the first comma), Windows-1252; else empty.

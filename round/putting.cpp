@@ -27,7 +27,10 @@ bool ReplayOrRetryAllowedNow() {
   return gRound.playPhase == kPhaseAiming || gRound.playPhase == kPhaseHoleOver;
 }
 
+// Clicks queued behind a held panel or label can press these buttons twice before the first screen is
+// drawn; a screen already asked for keeps the phase it returns to, or the score screen would return to itself.
 void SaveAndShow(int32_t phase) {
+  if (gRound.playPhase == kPhaseCourseInfo || gRound.playPhase == kPhaseScoreCard) return;
   gRound.savedPhase = gRound.playPhase;
   SetPlayPhase(phase);
 }

@@ -78,3 +78,16 @@ TEST_F(MusicDialogTest, SelectMusicPicksAFileFromTheMusicFolderAndPlaysItLooped)
   EXPECT_TRUE(running);
   EXPECT_EQ(std::filesystem::current_path(), dir_);  // back in the start folder after the file dialog
 }
+
+TEST_F(MusicDialogTest, TheRandomPieceIsShownAsTheFileThatPlays) {
+  WriteSettings("Random", "600");
+  std::filesystem::create_directories(dir_ / "music");
+  std::filesystem::copy_file(std::filesystem::path(QUILL_GAME_DIR) / "Music" / "Brook.mid",
+                             dir_ / "music" / "Brook.mid");
+  HeadlessSchedule(ClickControlAt(300, 1019));
+  std::string shown;
+  ScheduleCall(1500, [&] { shown = DialogItemText(1019); });
+  HeadlessSchedule(ClickControlAt(2000, 1019));
+  Run();
+  EXPECT_EQ(shown, "Random " + (std::filesystem::canonical(dir_) / "music" / "Brook.mid").string());
+}

@@ -282,6 +282,21 @@ TEST_F(RoundTest, TheFifthFailedStrokeOnAParTwoHoleGoesOverTheLimit) {
   EXPECT_EQ(phases.back(), kPhasePlacing);  // the click after the panel moved on to hole 2
 }
 
+TEST_F(RoundTest, TwoScoreInfoClicksQueuedBehindThePanelStillLeadBackToTheHole) {
+  Script s;
+  s.At(kStartUp, "round Ann").Place(1).Dab(5, 1);
+  s.Click(240, 460, 500).Click(240, 460, 100);  // during "over stroke limit": delivered when its hold ends
+  s.Wait(3000).Continue().Continue();           // leave the score card, then the hole
+  Run(s);
+  const std::vector<int64_t> phases = Traced("phase");
+  EXPECT_EQ(Count(phases, kPhaseScoreShowing), 1);
+  const auto card = std::find(phases.begin(), phases.end(), kPhaseScoreShowing);
+  ASSERT_NE(card, phases.end());
+  EXPECT_EQ(*(card + 1), kPhaseHoleOver);  // back where the clicks found the round
+  EXPECT_EQ(phases.back(), kPhasePlacing);
+  EXPECT_EQ(gRound.currentHole, 2);
+}
+
 TEST_F(RoundTest, AHoleInOneAllowsReplayAndRetryAndAReplayScoresTheSameCount) {
   Script s;
   s.At(kStartUp, "round Ann").Place(1).Stroke(165, 220);

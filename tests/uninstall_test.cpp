@@ -23,9 +23,11 @@ class Uninstall : public DesktopTest {
     DesktopTest::SetUp();
     WriteText(settingsFile_, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Lindqvarn\\Kormo1]\n\"Music\"=\"Random\"\n");
     WriteText(launcher_, "[Desktop Entry]\n");
+    // Copies of damaged settings files are the game's too, whatever numbers are left.
+    for (const char* copy : {".bad", ".bad.1", ".bad.7"}) WriteText(settingsFile_.string() + copy, "damaged");
     // What sits beside them belongs to the user, or to the game folder, and must survive.
-    WriteText(settingsFile_.string() + ".bad", "kept");
-    WriteText(dir_ / "config" / "Lindqvarn" / "Other.reg", "kept");
+    for (const char* other : {"Other.reg", "Kormo1.reg.badger", "Kormo1.reg.bad.x", "Kormo1.reg.bad."})
+      WriteText(settingsFile_.parent_path() / other, "kept");
     WriteText(desktop_ / "Other.desktop", "kept");
     WriteText(dir_ / "Quillmere Brindlemoor", "the game");
   }
@@ -47,14 +49,25 @@ class Uninstall : public DesktopTest {
   }
 };
 
-TEST_F(Uninstall, YesRemovesTheSettingsAndTheLauncherAndNothingElse) {
+TEST_F(Uninstall, YesRemovesTheSettingsWithTheirDamagedCopiesAndTheLauncherAndNothingElse) {
   const size_t before = FilesUnder(dir_);
   HeadlessQueueAnswer(IDYES);
   EXPECT_EQ(RunUninstall(), 0);
   ExpectBoxes({kQuestion, kDone});
   EXPECT_FALSE(fs::exists(settingsFile_));
+  EXPECT_FALSE(fs::exists(settingsFile_.string() + ".bad.7"));
   EXPECT_FALSE(fs::exists(launcher_));
-  EXPECT_EQ(FilesUnder(dir_), before - 2);
+  EXPECT_EQ(FilesUnder(dir_), before - 5);
+  EXPECT_TRUE(fs::is_directory(settingsFile_.parent_path()));  // the user's files are still in it
+}
+
+TEST_F(Uninstall, TheSettingsFolderGoesWhenNothingElseIsLeftInIt) {
+  for (const char* other : {"Other.reg", "Kormo1.reg.badger", "Kormo1.reg.bad.x", "Kormo1.reg.bad."})
+    fs::remove(settingsFile_.parent_path() / other);
+  HeadlessQueueAnswer(IDYES);
+  EXPECT_EQ(RunUninstall(), 0);
+  EXPECT_FALSE(fs::exists(settingsFile_.parent_path()));
+  EXPECT_TRUE(fs::is_directory(dir_ / "config"));
 }
 
 TEST_F(Uninstall, NoChangesNothingAndSaysNothingMore) {

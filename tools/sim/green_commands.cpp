@@ -6,12 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "green/features.h"
 #include "green/hole.h"
-#include "green/physics.h"
 #include "green/mapcodes.h"
+#include "green/physics.h"
 #include "green/status.h"
 #include "media/picture.h"
 #include "media/text.h"
@@ -28,6 +29,9 @@ namespace {
 
 constexpr int kExitUsage = 2;
 constexpr int kExitFailed = 1;
+constexpr const char* kTitlePicture = "Data\\Title.bmp";
+constexpr const char* kBallPicture = "Balls\\Ball1.bmp";
+constexpr const char* kFlagPicture = "Balls\\Flag.bmp";
 
 struct Family {
   const char* name;
@@ -112,20 +116,54 @@ void PaintCodes(Surface* surface) {
   DrawLegend(surface);
 }
 
-// The display, the round's pictures and the hole, as they stand when a player's turn begins.
-bool LoadGreen(const SimOptions& o, int32_t hole) {
+// A file the green needs, as the game names it; when missing, the message names it as found on disk.
+bool HaveFile(const char* file, std::string* error) {
+  const std::string path = ResolveGamePath(file);
+  if (std::filesystem::is_regular_file(path)) return true;
+  *error = path + " is missing";
+  return false;
+}
+
+// The display, the round's pictures and the hole, as they stand when a player's turn begins. On failure
+// *error says which file stopped it.
+bool LoadGreen(const SimOptions& o, int32_t hole, std::string* error) {
   HeadlessReset(HeadlessConfig{});
-  if (!SetCurrentDirectoryA(o.at("game")) || !InitDisplay(0)) return false;
+  if (hole < 1 || hole > 18) {
+    *error = "there are holes 1 to 18";
+    return false;
+  }
+  if (!SetCurrentDirectoryA(o.at("game"))) {
+    *error = "the folder cannot be opened";
+    return false;
+  }
+  char picture[32], map[32];
+  std::snprintf(picture, sizeof picture, "Holes\\Hole%02d.HIO", hole);
+  std::snprintf(map, sizeof map, "Holes\\Hole%02d.H2O", hole);
+  for (const char* file :
+       {kTitlePicture, static_cast<const char*>(picture), static_cast<const char*>(map), kBallPicture, kFlagPicture}) {
+    if (!HaveFile(file, error)) return false;
+  }
+  *error = "a picture cannot be read";
+  if (!InitDisplay(0)) return false;
   gRound.currentHole = static_cast<int8_t>(hole);
   LoadHole();
-  if (!gHole.holePicture || gRound.currentHole != hole) return false;
-  gRound.ballPicture = LoadKeyedSurface("Balls\\Ball1.bmp");
-  gRound.flagPicture = LoadKeyedSurface("Balls\\Flag.bmp");
+  gRound.ballPicture = LoadKeyedSurface(kBallPicture);
+  gRound.flagPicture = LoadKeyedSurface(kFlagPicture);
+  if (!gHole.holePicture || gRound.currentHole != hole || !gRound.ballPicture || !gRound.flagPicture) return false;
   gRound.playerCount = 1;
   gRound.currentPlayer = 1;
   gRound.strokeCounter = 0;
   SetPlayPhase(kPhasePlacing);
+  error->clear();
   return true;
+}
+
+bool LoadGreenOrSay(const SimOptions& o, int32_t hole) {
+  std::string error;
+  if (LoadGreen(o, hole, &error)) return true;
+  std::fprintf(stderr, "quillmere-sim: hole %d cannot be loaded from %s: %s\n", hole, o.at("game").c_str(),
+               error.c_str());
+  return false;
 }
 
 bool ReadPoint(const SimOptions& o, const char* name, int32_t* x, int32_t* y) {
@@ -170,11 +208,7 @@ int RunRender(const SimOptions& o) {
     return kExitUsage;
   }
   const std::string out = std::filesystem::absolute(o.at("out")).string();
-  const int32_t hole = std::atoi(o.at("hole").c_str());
-  if (hole < 1 || hole > 18 || !LoadGreen(o, hole)) {
-    std::fprintf(stderr, "quillmere-sim: hole %s cannot be loaded from %s\n", o.at("hole").c_str(), o.at("game").c_str());
-    return kExitFailed;
-  }
+  if (!LoadGreenOrSay(o, std::atoi(o.at("hole").c_str()))) return kExitFailed;
   Surface* back = gDisplay.backBuffer.get();
   if (o.count("codes")) {
     PaintCodes(back);
@@ -195,10 +229,7 @@ int RunStroke(const SimOptions& o) {
     std::fputs("usage: quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n", stderr);
     return kExitUsage;
   }
-  if (hole < 1 || hole > 18 || !LoadGreen(o, hole)) {
-    std::fprintf(stderr, "quillmere-sim: hole %d cannot be loaded from %s\n", hole, o.at("game").c_str());
-    return kExitFailed;
-  }
+  if (!LoadGreenOrSay(o, hole)) return kExitFailed;
   InitSound(0);
   for (int32_t i = 0; i < kRoundEffectCount; ++i) gRound.effects[i] = CreateEffectBuffer(kRoundEffectFiles[i]);
   ResetMotionForTest();  // every variable of the motion as the program starts
