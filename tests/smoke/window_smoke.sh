@@ -384,6 +384,7 @@ for ((i = 0; i < 50; i++)); do
   sleep 0.1
 done
 [[ ! -e $SETTINGS ]] || fail "Uninstall left the settings file"
+[[ ! -e $(dirname "$SETTINGS") ]] || fail "Uninstall left the settings folder, empty"
 [[ ! -e $LAUNCHER ]] || fail "Uninstall left the launcher"
 box=$(find_box 20) || fail "Uninstall showed no closing message"
 import -window root "$OUT/uninstall-done.png" 2>>"$OUT/import.log"
@@ -397,6 +398,7 @@ say "ok: Uninstall answered Yes removed the settings file and the launcher, and 
 
 # ---- Uninstall without a display asks on the terminal --------------------------------------------------
 
+mkdir -p "$(dirname "$SETTINGS")"
 : >"$SETTINGS"
 : >"$LAUNCHER"
 (cd "$GAME_DIR" && env -u DISPLAY "${RUN_LIMIT[@]}" ./Uninstall </dev/null) >"$OUT/uninstall-nodisplay.log" 2>&1
