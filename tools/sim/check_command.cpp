@@ -47,15 +47,6 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
-std::string Json(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 std::string JsonPoint(int32_t x, int32_t y) { return Format("[%d,%d]", x, y); }
 
 void Fail(CheckResult* r, const std::string& why) {
@@ -458,11 +449,11 @@ void PrintJson(const HoleReport& report) {
   std::string checks;
   for (const CheckResult& c : report.checks) {
     std::string details;
-    for (const std::string& d : c.details) details += (details.empty() ? "" : ",") + Json(d);
+    for (const std::string& d : c.details) details += (details.empty() ? "" : ",") + JsonText(d);
     checks += Format("%s{\"name\":%s,\"passed\":%s,\"summary\":%s,\"played\":%llu", checks.empty() ? "" : ",",
-                     Json(c.name).c_str(), c.passed ? "true" : "false", Json(c.summary).c_str(),
+                     JsonText(c.name).c_str(), c.passed ? "true" : "false", JsonText(c.summary).c_str(),
                      static_cast<unsigned long long>(c.played));
-    for (const auto& [name, value] : c.fields) checks += "," + Json(name) + ":" + value;
+    for (const auto& [name, value] : c.fields) checks += "," + JsonText(name) + ":" + value;
     checks += ",\"details\":[" + details + "]}";
   }
   std::printf("{\"hole\":%d,\"par\":%d,\"passed\":%s,\"checks\":[%s]}\n", report.hole, HolePar(report.hole),

@@ -171,15 +171,6 @@ bool ReadPoint(const SimOptions& o, const char* name, int32_t* x, int32_t* y) {
   return it != o.end() && std::sscanf(it->second.c_str(), "%d,%d", x, y) == 2;
 }
 
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 void PrintStep(const StepRecord& r) {
   const BallState& b = r.ball;
   std::printf("{\"x\":%d,\"y\":%d,\"sx\":%d,\"sy\":%d,\"dx\":%d,\"dy\":%d,\"code\":%u}\n", b.x, b.y, b.speedX,
@@ -201,6 +192,15 @@ void PrintResult(uint32_t startMs) {
 }
 
 }  // namespace
+
+std::string JsonText(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
 
 int RunRender(const SimOptions& o) {
   if (!o.count("game") || !o.count("hole") || !o.count("out")) {

@@ -14,6 +14,9 @@ int RunRender(const SimOptions& options);
 int RunStroke(const SimOptions& options);
 int RunDemo(const SimOptions& options);
 
+// s as a JSON string, quotes and backslashes escaped.
+std::string JsonText(const std::string& s);
+
 // A screenshot into dir every `every` virtual milliseconds from 0 to until, named frame00000.png on.
 void ScheduleFrames(const std::string& dir, uint32_t every, uint32_t until);
 
