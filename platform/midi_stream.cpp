@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/midi_backend.h"
@@ -57,6 +58,7 @@ struct LaterTask {
 };
 std::vector<LaterTask> gLater;  // virtual driving only
 uint64_t gLaterOrder = 0;
+std::function<void(HMIDISTRM, const MIDIHDR&)> gQueueWatch;
 
 uint64_t SteadyUs() {
   return static_cast<uint64_t>(
@@ -264,6 +266,7 @@ MMRESULT midiStreamOut(HMIDISTRM id, MIDIHDR* h, uint32_t size) {
     if (s.running && s.queue.empty()) s.lastEventUs = std::max(s.lastEventUs, NowUs(s));
     h->dwFlags = (h->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
     s.queue.push_back(h);
+    if (gQueueWatch) gQueueWatch(s.id, *h);
     return MMSYSERR_NOERROR;
   });
 }
@@ -344,6 +347,8 @@ MMRESULT midiOutUnprepareHeader(HMIDIOUT id, MIDIHDR* h, uint32_t size) {
     return MMSYSERR_NOERROR;
   });
 }
+
+void MidiStreamWatchQueue(std::function<void(HMIDISTRM, const MIDIHDR&)> watch) { gQueueWatch = std::move(watch); }
 
 // ---- Driving streams on a virtual clock ----------------------------------------------------------------
 

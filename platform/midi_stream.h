@@ -84,6 +84,11 @@ MMRESULT midiOutPrepareHeader(HMIDIOUT out, MIDIHDR* header, uint32_t size);
 // Refused while the buffer is queued.
 MMRESULT midiOutUnprepareHeader(HMIDIOUT out, MIDIHDR* header, uint32_t size);
 
+// Shows watch every buffer a stream accepts, at the moment it joins the queue and before any of it plays;
+// an empty function stops the watching. The watch runs under the stream's lock and must not call the stream
+// (quillmere-sim's record of what the music player queued).
+void MidiStreamWatchQueue(std::function<void(HMIDISTRM stream, const MIDIHDR& header)> watch);
+
 // Runs task once, ms milliseconds from now, where stream callbacks run: on a thread of its own, or on the
 // headless backend's virtual clock. For work a callback must not do inside itself.
 void MidiRunLater(uint32_t ms, std::function<void()> task);

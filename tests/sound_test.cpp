@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -340,13 +341,35 @@ TEST_F(SoundTest, CourseSoundsAreShortAudibleAndPlayTheirLength) {
     const uint32_t ms = static_cast<uint32_t>(data.size() / (channels * bits / 8) * 1000 / rate);
     EXPECT_GE(ms, 100u);
     EXPECT_LE(ms, sound.file == "July4.wav" ? 4000u : 2000u);
-    // Loud somewhere: the peak reaches at least a third of full scale.
-    int32_t peak = 0;
-    for (size_t i = 0; i + 1 < data.size(); i += bits / 8) {
-      const int32_t v = bits == 8 ? (data[i] - 128) * 256 : static_cast<int16_t>(data[i] | data[i + 1] << 8);
-      peak = std::max(peak, std::abs(v));
+    std::vector<int32_t> v;  // the samples, channels interleaved
+    for (size_t i = 0; i + bits / 8 <= data.size(); i += bits / 8) {
+      v.push_back(bits == 8 ? (data[i] - 128) * 256 : static_cast<int16_t>(data[i] | data[i + 1] << 8));
     }
+    // Loud somewhere (a third of full scale), never clipped (below -1 dBFS), and over its loudest 50 ms within
+    // a few decibels of the others.
+    int32_t peak = 0;
+    for (int32_t x : v) peak = std::max(peak, std::abs(x));
     EXPECT_GT(peak, 32768 / 3);
+    EXPECT_LT(peak, 29300);
+    const size_t window = rate / 20 * channels;
+    double power = 0, loudest = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+      power +=
+          static_cast<double>(v[i]) * v[i] - (i >= window ? static_cast<double>(v[i - window]) * v[i - window] : 0);
+      loudest = std::max(loudest, power);
+    }
+    const double decibels = 10 * std::log10(loudest / window / (32768.0 * 32768.0));
+    EXPECT_GT(decibels, -22);
+    EXPECT_LT(decibels, -12);
+    // A loop joins without a click: the step across its seam is no bigger than most steps inside it.
+    if (sound.file == "FlagLap.wav" || sound.file == "July4.wav") {
+      std::vector<int32_t> steps;
+      for (size_t i = channels; i < v.size(); ++i) steps.push_back(std::abs(v[i] - v[i - channels]));
+      std::sort(steps.begin(), steps.end());
+      for (size_t c = 0; c < channels; ++c) {
+        EXPECT_LE(std::abs(v[c] - v[v.size() - channels + c]), steps[steps.size() * 95 / 100]);
+      }
+    }
     // As the game plays it, waited for, it lasts its own length.
     EffectPtr effect = CreateEffectBuffer(("Snds\\" + sound.file).c_str());
     ASSERT_NE(effect, nullptr);

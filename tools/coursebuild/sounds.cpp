@@ -1,111 +1,21 @@
-// The course's sound effects. Every sample comes from integer arithmetic (fixed-point oscillators, a
-// shift-register noise, halving envelopes, small filters), so the files never differ between builds.
+// The course's sound effects, each a short recipe over the synthesis kit: struck bodies ring through their
+// modes, voices and the duck speak through formants, splashes and wind are filtered noise, and a little room
+// reverberation puts them all in one place. Loops are mixed round their seam.
 #include "tools/coursebuild/sounds.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 
 #include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/synth.h"
 
 namespace {
 
-// ---- Building blocks ------------------------------------------------------------------------------------
+using namespace synth;
 
-constexpr int32_t kCentre = 128;  // pan: 0 hard left, 256 hard right
-
-// One cycle is the whole 32-bit phase. Bhaskara's rational approximation over each half cycle is within
-// 0.2% of a sine and needs no floating point.
-int32_t Sine(uint32_t phase) {
-  const int64_t x = (phase >> 16) & 0x7FFF;
-  const int64_t p = x * (32768 - x);
-  const auto v = static_cast<int32_t>(16 * p * 32767 / (5LL * 32768 * 32768 - 4 * p));
-  return (phase & 0x80000000u) ? -v : v;
-}
-int32_t Saw(uint32_t phase) { return static_cast<int32_t>(phase >> 16) - 32768; }
-int32_t Triangle(uint32_t phase) {
-  const int32_t ramp = static_cast<int32_t>(phase >> 15);  // 0..131071
-  return ramp < 65536 ? ramp - 32768 : 98303 - ramp;
-}
-
-// Phase step of a frequency given in hundredths of a hertz.
-uint32_t Step(int64_t centiHz, int32_t rate) { return static_cast<uint32_t>((centiHz << 32) / (100LL * rate)); }
-
-struct Noise {
-  uint32_t state;
-  int32_t Next() {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return static_cast<int32_t>(state >> 16) - 32768;
-  }
-};
-
-// Envelopes are 16.16 fractions: 65536 is full level.
-constexpr int32_t kUnit = 65536;
-// Halves every half samples, straight lines between the halvings.
-int32_t Decay(int64_t n, int64_t half) {
-  if (n < 0) return 0;
-  const int64_t k = n / half;
-  if (k >= 16) return 0;
-  const int64_t level = kUnit >> k;
-  return static_cast<int32_t>(level - level / 2 * (n % half) / half);
-}
-// 0 to full over len samples.
-int32_t Rise(int64_t n, int64_t len) { return n <= 0 ? 0 : n >= len ? kUnit : static_cast<int32_t>(n * kUnit / len); }
-int32_t Scale(int64_t v, int64_t level) { return static_cast<int32_t>(v * level / kUnit); }
-
-// A two-integrator resonant filter; f and damping in 2.14 fixed point.
-struct Resonator {
-  int32_t f;
-  int32_t damping;
-  int64_t low = 0;
-  int64_t band = 0;
-  int32_t Band(int32_t in) {
-    low += f * band >> 14;
-    const int64_t high = in - low - (damping * band >> 14);
-    band += f * high >> 14;
-    return static_cast<int32_t>(band);
-  }
-};
-
-struct OnePole {
-  int32_t a;  // 16.16 share of the new sample
-  int64_t y = 0;
-  int32_t Low(int32_t x) {
-    y += (x - y) * a >> 16;
-    return static_cast<int32_t>(y);
-  }
-};
-
-// A sound in the making: samples summed at 32 bits, then brought to full level once.
-struct Sound {
-  int32_t rate;
-  int32_t channels;
-  int32_t bits = 16;
-  std::vector<int64_t> sum;
-
-  Sound(int32_t r, int32_t c, int32_t ms) : rate(r), channels(c), sum(static_cast<size_t>(Frames(ms)) * c) {}
-  int64_t Frames(int64_t ms) const { return ms * rate / 1000; }
-  int64_t Length() const { return static_cast<int64_t>(sum.size()) / channels; }
-  void Add(int64_t frame, int32_t v, int32_t pan = kCentre) {
-    if (frame < 0 || frame >= Length()) return;
-    if (channels == 1) {
-      sum[frame] += v;
-      return;
-    }
-    sum[frame * 2] += static_cast<int64_t>(v) * std::min(256, 2 * (256 - pan)) / 256;
-    sum[frame * 2 + 1] += static_cast<int64_t>(v) * std::min(256, 2 * pan) / 256;
-  }
-};
-
-// The samples scaled so the loudest is peak, as 16-bit values.
-std::vector<int16_t> Normalise(const Sound& s, int32_t peak) {
-  int64_t most = 1;
-  for (int64_t v : s.sum) most = std::max(most, std::abs(v));
-  std::vector<int16_t> out(s.sum.size());
-  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<int16_t>(s.sum[i] * peak / most);
-  return out;
-}
+// Every effect is levelled to the same loudness over its loudest 50 ms, its peak kept below -1 dBFS.
+constexpr double kLoudness = 0.22;
+constexpr double kCeiling = 0.89;
 
 void Put16(std::vector<uint8_t>& b, uint32_t v) {
   b.push_back(static_cast<uint8_t>(v));
@@ -119,22 +29,31 @@ void PutId(std::vector<uint8_t>& b, const char* id) {
   for (int64_t i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
 }
 
-// A RIFF WAVE file: the PCM format record, optionally a LIST INFO chunk naming its maker, then the samples.
-std::vector<uint8_t> EncodeWave(const Sound& s, int32_t peak, bool withList) {
-  const std::vector<int16_t> samples = Normalise(s, peak);
+struct WaveFormat {
+  int32_t rate, channels, bits;
+  bool withList;  // a LIST INFO chunk naming its maker between the format and the samples
+};
+
+// A RIFF WAVE file of the mix, levelled: the PCM format record, optionally the LIST chunk, then the samples.
+std::vector<uint8_t> EncodeWave(Track mix, const WaveFormat& f) {
+  if (f.channels == 1) {  // level what will be heard: the two sides as one
+    for (size_t n = 0; n < mix.left.size(); ++n) mix.left[n] = mix.right[n] = (mix.left[n] + mix.right[n]) / 2;
+  }
+  Master(mix, kLoudness, kCeiling);
+  const std::vector<int16_t> samples = ToPcm16(mix, f.channels);
   std::vector<uint8_t> data;
   for (int16_t v : samples) {
-    if (s.bits == 8) {
+    if (f.bits == 8) {
       data.push_back(static_cast<uint8_t>(std::min(255, (v + 32768 + 128) >> 8)));
     } else {
       Put16(data, static_cast<uint16_t>(v));
     }
   }
+  const auto dataSize = static_cast<uint32_t>(data.size());
   if (data.size() & 1) data.push_back(0x80);  // pad byte of an odd 8-bit chunk, counted outside its size
-  const uint32_t dataSize = static_cast<uint32_t>(samples.size() * (s.bits / 8));
 
   std::vector<uint8_t> list;
-  if (withList) {
+  if (f.withList) {
     static constexpr char kSoftware[] = "Quillmere coursebuild";  // 22 bytes with its terminator: even
     PutId(list, "INFO");
     PutId(list, "ISFT");
@@ -148,14 +67,14 @@ std::vector<uint8_t> EncodeWave(const Sound& s, int32_t peak, bool withList) {
   PutId(b, "WAVE");
   PutId(b, "fmt ");
   Put32(b, 16);
-  const auto blockAlign = static_cast<uint32_t>(s.channels * s.bits / 8);
+  const auto blockAlign = static_cast<uint32_t>(f.channels * f.bits / 8);
   Put16(b, 1);
-  Put16(b, static_cast<uint32_t>(s.channels));
-  Put32(b, static_cast<uint32_t>(s.rate));
-  Put32(b, static_cast<uint32_t>(s.rate) * blockAlign);
+  Put16(b, static_cast<uint32_t>(f.channels));
+  Put32(b, static_cast<uint32_t>(f.rate));
+  Put32(b, static_cast<uint32_t>(f.rate) * blockAlign);
   Put16(b, blockAlign);
-  Put16(b, static_cast<uint32_t>(s.bits));
-  if (withList) {
+  Put16(b, static_cast<uint32_t>(f.bits));
+  if (f.withList) {
     PutId(b, "LIST");
     Put32(b, static_cast<uint32_t>(list.size()));
     b.insert(b.end(), list.begin(), list.end());
@@ -168,309 +87,424 @@ std::vector<uint8_t> EncodeWave(const Sound& s, int32_t peak, bool withList) {
   return b;
 }
 
-// A decaying sine of frequency centiHz from frame at, at level, halving every halfMs.
-void Ping(Sound& s, int64_t at, int64_t centiHz, int32_t level, int32_t halfMs, int32_t pan = kCentre) {
-  const int64_t half = std::max<int64_t>(1, s.Frames(halfMs));
-  const uint32_t step = Step(centiHz, s.rate);
-  uint32_t phase = 0;
-  for (int64_t n = 0; n < half * 16 && at + n < s.Length(); ++n, phase += step) {
-    s.Add(at + n, Scale(static_cast<int64_t>(Sine(phase)) * level / 32768, Decay(n, half)), pan);
+// ---- Pieces several effects share -------------------------------------------------------------------------
+
+// A body struck once at the start of the signal: a contact pulse (narrower is harder) through its modes.
+Signal Knock(double rate, double seconds, double width, const std::vector<Mode>& modes) {
+  Signal push(static_cast<size_t>(seconds * rate));
+  Hit(push, rate, 0, 1, width);
+  return Ring(push, rate, modes);
+}
+
+// A burst of noise through a band (centre and Q), rising over attack and falling 60 dB in t60.
+Signal Burst(double rate, Noise& noise, double centre, double q, double attack, double t60) {
+  Svf band;
+  band.Tune(rate, centre, q);
+  return Render(rate, attack + t60, [&](double t) { return band.BandUnity(noise.Next()) * Strike(t, attack, t60); });
+}
+
+// A crowd: voices of men and women starting a little apart, each following contour (a pitch factor over the
+// share 0 to 1 of its length) from one vowel to another, panned across the room.
+struct Crowd {
+  int32_t voices;
+  double seconds;
+  Vowel from, to;
+  std::function<double(double)> contour;
+};
+void AddCrowd(Track& t, double at, const Crowd& c, Noise& noise, double gain) {
+  for (int32_t i = 0; i < c.voices; ++i) {
+    const bool woman = i % 2 == 1;
+    const double pitch = woman ? noise.Range(200, 290) : noise.Range(105, 150);
+    const double delay = noise.Range(0, 0.12), length = c.seconds - delay - noise.Range(0, 0.15);
+    const double attack = noise.Range(0.05, 0.12);
+    VoiceShape shape{[&c, pitch, length](double s) { return pitch * c.contour(std::min(1.0, s / length)); },
+                     [&c, length](double s) { return Blend(c.from, c.to, std::min(1.0, s / length)); },
+                     [length, attack](double s) {
+                       return Breakpoints(s, {{0, 0}, {attack, 1}, {length * 0.6, 0.8}, {length, 0}});
+                     },
+                     length,
+                     0.25,
+                     (woman ? 1.17 : 1.0) * noise.Range(0.94, 1.06),
+                     static_cast<uint32_t>(noise.Range(1, 4e9))};
+    t.Mix(Voice(t.rate, shape), at + delay, gain * noise.Range(0.6, 1), noise.Range(-0.8, 0.8));
   }
 }
 
-// A burst of noise, smoothed by a one-pole filter (a: 16.16 share), halving every halfMs.
-void Burst(Sound& s, Noise& noise, int64_t at, int32_t a, int32_t level, int32_t halfMs, int32_t pan = kCentre) {
-  const int64_t half = std::max<int64_t>(1, s.Frames(halfMs));
-  OnePole lp{a};
-  for (int64_t n = 0; n < half * 16 && at + n < s.Length(); ++n) {
-    s.Add(at + n, Scale(static_cast<int64_t>(lp.Low(noise.Next())) * level / 32768, Decay(n, half)), pan);
+// A clap: a sharp burst of hand-sized noise.
+void AddClaps(Track& t, double at, double seconds, int32_t count, Noise& noise, double gain) {
+  for (int32_t i = 0; i < count; ++i) {
+    const Signal clap = Burst(t.rate, noise, noise.Range(1000, 1800), 1.4, 0.0008, noise.Range(0.04, 0.08));
+    t.Mix(clap, at + noise.Range(0, seconds), gain * noise.Range(0.4, 1), noise.Range(-0.9, 0.9));
   }
 }
 
-// A tone with a brassy edge: a sawtooth through a low-pass, with vibrato (depth in thousandths) and
-// attack and release ramps.
-void Horn(Sound& s, int64_t at, int64_t lenMs, int64_t centiHz, int32_t level, int32_t vibratoPerMille,
-          int32_t pan = kCentre) {
-  const int64_t len = s.Frames(lenMs);
-  const int64_t edge = s.Frames(25);
-  const uint32_t wobbleStep = Step(550, s.rate);
-  uint32_t phase = 0, wobble = 0;
-  OnePole lp{20000};
-  for (int64_t n = 0; n < len; ++n) {
-    const int64_t hz = centiHz + centiHz * vibratoPerMille * Sine(wobble) / (1000LL * 32768);
-    phase += Step(hz, s.rate);
-    wobble += wobbleStep;
-    const int32_t level16 = std::min(Rise(n, edge), Rise(len - n, edge * 3));
-    s.Add(at + n, Scale(static_cast<int64_t>(lp.Low(Saw(phase))) * level / 32768, level16), pan);
+// A brass line: each note (start, frequency, length) on the same instrument.
+struct Note {
+  double at, freq, seconds;
+};
+void AddBrass(Track& t, std::initializer_list<Note> notes, double gain, double pan, BrassNote style = {0, 0}) {
+  for (const Note& n : notes) {
+    style.freq = n.freq;
+    style.seconds = n.seconds;
+    t.Mix(Brass(t.rate, style), n.at, gain, pan);
   }
 }
+
+// A gas bubble closing under water: a sine whose pitch rises as it shrinks, dying fast.
+Signal Bubble(double rate, double freq, double t60) {
+  Phase p;
+  return Render(rate, t60, [&](double t) {
+    return Sine(p.Advance(freq * (1 + 1.5 * t / t60), rate)) * std::min(1.0, t / 0.001) * Decay(t, t60);
+  });
+}
+
+// A frequency moved to the nearest that fits a whole number of cycles into a loop of seconds.
+double Cyclic(double freq, double seconds) { return std::max(1.0, std::round(freq * seconds)) / seconds; }
 
 // ---- The effects ----------------------------------------------------------------------------------------
 
-// The putter meeting the ball: a dry click over a short wooden tock.
-Sound HitBall() {
-  Sound s(44100, 1, 150);
+// The putter meeting the ball: a hard contact ringing the steel face and the ball's shell, a dull knock
+// down the shaft, a millisecond of bright click.
+Track HitBall() {
+  Track t(44100, 0.25);
   Noise noise{0x1234567};
-  const int64_t clickHalf = s.Frames(1);
-  int32_t previous = 0;
-  for (int64_t n = 0; n < clickHalf * 12; ++n) {
-    const int32_t white = noise.Next();
-    s.Add(n, Scale((white - previous) / 2, Decay(n, clickHalf)));  // differenced: all top, no thump
-    previous = white;
-  }
-  Ping(s, 0, 125000, 16000, 9);
-  Ping(s, 0, 42000, 11000, 16);
-  return s;
+  t.Mix(Knock(t.rate, 0.24, 0.00025,
+              {{2650, 0.05, 0.5},
+               {4100, 0.035, 0.6},
+               {5900, 0.02, 0.4},
+               {8300, 0.012, 0.3},
+               {1250, 0.03, 0.4},
+               {210, 0.03, 0.5}}),
+        0.002);
+  Svf air;
+  air.Tune(t.rate, 3500, 0.7);
+  t.Mix(Render(t.rate, 0.006, [&](double s) { return air.Tick(noise.Next()).high * Decay(s, 0.004); }), 0.002, 0.4);
+  Reverberate(t, {0.2, 0.8, 0.1});
+  return t;
 }
 
-// Hole in one: a bright rising arpeggio, its notes thrown left and right, ending on a ringing chord.
-Sound HoleOne() {
-  Sound s(22050, 2, 1400);
-  const int64_t notes[] = {52325, 65926, 78399, 104650};
-  for (int64_t i = 0; i < 4; ++i) {
-    const int64_t at = s.Frames(110 * i);
-    const int32_t pan = i % 2 ? 200 : 56;
-    Ping(s, at, notes[i], 12000, i == 3 ? 260 : 140, pan);
-    Ping(s, at, notes[i] * 2, 4000, 90, pan);
-  }
-  for (int64_t hz : {52325, 65926, 78399}) Ping(s, s.Frames(330), hz, 6000, 260);
-  return s;
-}
-
-// The ball glancing off a rail: a short metallic plink with an inharmonic overtone. The two walls differ a
-// little in pitch and side so that alternating rebounds do not sound like one sound repeated.
-Sound Wall(int64_t centiHz, int32_t pan, uint32_t seed) {
-  Sound s(44100, 2, 180);
+// A rebound off the border; the two walls are different stuff, so alternating knocks never sound like one
+// sound repeated: left a wooden rail (low, warm, ringing), right a stone kerb (high, hard, short).
+Track Wall(const std::vector<Mode>& body, double width, double pan, uint32_t seed) {
+  Track t(44100, 0.22);
   Noise noise{seed};
-  Burst(s, noise, 0, 52000, 6000, 1, pan);
-  Ping(s, 0, centiHz, 15000, 14, pan);
-  Ping(s, 0, centiHz * 276 / 100, 5000, 7, pan);
-  return s;
+  Signal push(static_cast<size_t>(0.2 * t.rate));
+  Hit(push, t.rate, 0.001, 1, width);
+  for (size_t n = 0; n < 150; ++n) push[n + 44] += noise.Next() * 0.015 * Decay(n / t.rate, 0.003);  // grit
+  t.Mix(Ring(push, t.rate, body), 0, 1, pan);
+  Reverberate(t, {0.25, 0.5, 0.12});
+  return t;
+}
+Track WallL() {
+  return Wall(
+      {{190, 0.05, 0.5}, {420, 0.09, 1}, {980, 0.07, 0.7}, {1530, 0.05, 0.5}, {2280, 0.035, 0.35}, {3350, 0.02, 0.2}},
+      0.0007, -0.4, 0xA11);
+}
+Track WallR() {
+  return Wall({{260, 0.03, 0.3},
+               {1320, 0.05, 0.8},
+               {2470, 0.04, 0.7},
+               {3810, 0.03, 0.6},
+               {5270, 0.02, 0.5},
+               {7150, 0.012, 0.4}},
+              0.0003, 0.4, 0xB22);
 }
 
-// The ball rattling round the cup's rim, faster and faster, then dropping in with a hollow clunk.
-Sound InHole() {
-  Sound s(22050, 1, 900);
+// Into the cup: the ball clips the rim, drops to the bottom with a hollow knock, bounces lower and sooner each
+// time, knocking the cup's ringing wall, and rattles to rest.
+Track InHole() {
+  Track t(22050, 1.0);
   Noise noise{0xBADC0DE};
-  const int32_t rattleMs[] = {0, 70, 125, 170, 205, 232, 252};
-  for (int64_t i = 0; i < 7; ++i) {
-    const int64_t at = s.Frames(rattleMs[i]);
-    Ping(s, at, 190000 + 23000 * (i % 3), 9000 - 900 * i, 6);
-    Burst(s, noise, at, 40000, 3000, 1);
+  Signal rim(static_cast<size_t>(t.Frames())), floor(rim.size());
+  Hit(rim, t.rate, 0, 0.7, 0.0004);
+  double at = 0.085, gap = 0.12, push = 1;
+  for (int32_t k = 0; k < 9; ++k) {
+    Hit(floor, t.rate, at, push, 0.0006);
+    Hit(rim, t.rate, at + noise.Range(0.003, 0.012), push * noise.Range(0.15, 0.5), 0.0003);
+    at += gap;
+    gap *= 0.68;
+    push *= 0.62;
   }
-  const int64_t drop = s.Frames(300);
-  Ping(s, drop, 14000, 20000, 45);
-  Burst(s, noise, drop, 6000, 14000, 25);
-  Ping(s, drop + s.Frames(15), 33000, 7000, 130);
-  return s;
+  for (int32_t k = 0; k < 10; ++k) Hit(rim, t.rate, at + noise.Range(0, 0.08), push * noise.Range(0.2, 1), 0.0003);
+  t.Mix(
+      Ring(rim, t.rate, {{880, 0.22, 0.6}, {2030, 0.16, 0.5}, {3270, 0.11, 0.4}, {4610, 0.07, 0.3}, {6050, 0.05, 0.2}}),
+      0);
+  t.Mix(Ring(floor, t.rate, {{190, 0.07, 1}, {520, 0.05, 0.5}, {1240, 0.04, 0.3}}), 0);
+  Reverberate(t, {0.2, 0.6, 0.1});
+  return t;
 }
 
-// A rising sweep, speeding up as it climbs, with a shimmer a fifth above and a warble on top.
-Sound Teleport() {
-  Sound s(22050, 1, 1000);
-  const int64_t len = s.Length();
-  const int64_t fadeIn = s.Frames(60), fadeOut = s.Frames(180);
-  const uint32_t warbleStep = Step(1400, s.rate);
-  uint32_t phase = 0, shimmer = 0, warble = 0;
-  for (int64_t n = 0; n < len; ++n) {
-    const int64_t hz = 20000 + 220000 * n * n / (len * len);
-    phase += Step(hz, s.rate);
-    shimmer += Step(hz * 3 / 2, s.rate);
-    warble += warbleStep;
-    const int32_t v = Sine(phase) / 2 + Sine(shimmer) / 4;
-    const int32_t level = std::min(Rise(n, fadeIn), Rise(len - n, fadeOut));
-    s.Add(n, Scale(Scale(v, level), 49152 + Triangle(warble) / 2));
-  }
-  return s;
+// Hole in one: a bright brass call up the major chord, and the gallery cheering and clapping under it.
+Track HoleOne() {
+  Track t(22050, 1.9);
+  Noise noise{0xACE1};
+  AddBrass(t, {{0, 392.0, 0.11}, {0.12, 523.25, 0.11}, {0.24, 659.26, 0.11}, {0.36, 783.99, 0.55}}, 0.5, -0.3);
+  AddBrass(t, {{0, 329.63, 0.11}, {0.12, 392.0, 0.11}, {0.24, 523.25, 0.11}, {0.36, 659.26, 0.55}}, 0.35, 0.3);
+  // "Yeah!": the pitch leaps up, holds and sinks as the breath runs out.
+  const Crowd cheer{12, 1.45, kVowelAe, kVowelA, [](double x) {
+                      return Breakpoints(x, {{0, 0.9}, {0.15, 1.35}, {0.6, 1.25}, {1, 1.05}});
+                    }};
+  AddCrowd(t, 0.3, cheer, noise, 0.5);
+  AddClaps(t, 0.45, 1.3, 40, noise, 0.35);
+  Reverberate(t, {0.45, 0.5, 0.2});
+  return t;
 }
 
-// A splash: a burst of noise whose brightness falls away, then a few bubbles rising to the top.
-Sound Water() {
-  Sound s(22050, 1, 700);
-  s.bits = 8;
+// So close: the gallery's falling "oh" sinking into "oo".
+Track JustMiss() {
+  Track t(22050, 0.9);
+  Noise noise{0x0E0E};
+  const Crowd groan{8, 0.85, kVowelO, kVowelU, [](double x) {
+                      return Breakpoints(x, {{0, 1.15}, {0.2, 1.2}, {1, 0.8}});
+                    }};
+  AddCrowd(t, 0, groan, noise, 1);
+  Reverberate(t, {0.35, 0.5, 0.15});
+  return t;
+}
+
+// Over the limit: the sad trombone, three muted notes sliding down a semitone at a time and a long last one
+// that wobbles and sags.
+Track OverPar() {
+  Track t(22050, 1.95);
+  const BrassNote muted{0, 0, 0.5, 0.004, 0.01, 0.7};
+  AddBrass(t, {{0, 233.08, 0.34}, {0.38, 220.0, 0.34}, {0.76, 207.65, 0.34}}, 1, 0, muted);
+  AddBrass(t, {{1.14, 196.0, 0.74}}, 1, 0, {0, 0, 0.5, 0.03, 0.04, 0.8});
+  Reverberate(t, {0.3, 0.5, 0.12});
+  return t;
+}
+
+// A splash: the slap on the surface, a burst of noise whose brightness falls away; the plop of the ball going
+// under; bubbles rising after it, smaller and higher; drops of spray falling back.
+Track Water() {
+  Track t(22050, 0.85);
   Noise noise{0x5EA5EA};
-  OnePole lp{50000};
-  const int64_t len = s.Length();
-  const int64_t attack = s.Frames(12), half = s.Frames(110);
-  for (int64_t n = 0; n < len; ++n) {
-    lp.a = static_cast<int32_t>(50000 - 44000 * std::min<int64_t>(n, half * 3) / (half * 3));
-    s.Add(n, Scale(lp.Low(noise.Next()), std::min(Rise(n, attack), Decay(n - attack, half))));
+  Svf body;
+  t.Mix(Render(t.rate, 0.6,
+               [&](double s) {
+                 body.Tune(t.rate, 500 + 5500 * Decay(s, 0.4), 0.7);
+                 return body.Tick(noise.Next()).low * Strike(s, 0.004, 0.35);
+               }),
+        0, 0.8);
+  t.Mix(Bubble(t.rate, 380, 0.15), 0.015, 0.9);
+  for (int32_t k = 0; k < 16; ++k) {
+    const double at = noise.Range(0.05, 0.7);
+    t.Mix(Bubble(t.rate, noise.Range(500, 1300) * (1 + at), noise.Range(0.03, 0.08)), at, 0.5 * (1 - at));
   }
-  for (int32_t ms : {240, 330, 410, 520}) {
-    const int64_t at = s.Frames(ms), blip = s.Frames(35);
-    uint32_t phase = 0;
-    for (int64_t n = 0; n < blip; ++n) {
-      phase += Step(40000 + 60000 * n / blip, s.rate);
-      s.Add(at + n, Scale(Sine(phase) / 3, std::min(Rise(n, blip / 8), Rise(blip - n, blip / 2))));
-    }
+  for (int32_t k = 0; k < 10; ++k) {
+    t.Mix(Burst(t.rate, noise, noise.Range(2500, 5000), 2, 0.0005, 0.02), noise.Range(0.15, 0.6), 0.25);
   }
-  return s;
+  Reverberate(t, {0.3, 0.6, 0.12});
+  return t;
 }
 
-// Over the limit: three sagging notes and a long last one that wobbles and droops.
-Sound OverPar() {
-  Sound s(22050, 1, 1800);
-  const int64_t notes[] = {39200, 36999, 34923};
-  for (int64_t i = 0; i < 3; ++i) Horn(s, s.Frames(350 * i), 320, notes[i], 14000, 0);
-  const int64_t at = s.Frames(1050), len = s.Frames(750);
-  const uint32_t wobbleStep = Step(500, s.rate);
-  uint32_t phase = 0, wobble = 0;
-  OnePole lp{18000};
-  for (int64_t n = 0; n < len; ++n) {
-    const int64_t hz = 32963 - 3000 * n / len;
-    phase += Step(hz + hz * 25 * Sine(wobble) / (1000LL * 32768), s.rate);
-    wobble += wobbleStep;
-    const int32_t level = std::min(Rise(n, s.Frames(25)), Rise(len - n, s.Frames(250)));
-    s.Add(at + n, Scale(Scale(lp.Low(Saw(phase)), level), 28000));
+// A teleport: a chord of partials sweeping up three octaves, each trembling at its own rate, an airy whoosh
+// following it, and sparkles thickening towards the top.
+Track Teleport() {
+  Track t(22050, 1.05);
+  Noise noise{0x7E1E};
+  auto sweep = [](double s) { return 200 * std::pow(8.0, std::min(1.0, s / 0.85)); };
+  auto swell = [](double s) { return Breakpoints(s, {{0, 0}, {0.12, 0.5}, {0.7, 1}, {1.0, 0}}); };
+  const double ratios[] = {1, 1.5, 2, 3, 4.01, 6.02};
+  for (int32_t i = 0; i < 6; ++i) {
+    Phase p;
+    const double tremble = 17 + 4.3 * i;
+    t.Mix(Render(t.rate, 1.0,
+                 [&](double s) {
+                   return Sine(p.Advance(sweep(s) * ratios[i], t.rate)) * (0.6 + 0.4 * Sine(tremble * s)) * swell(s);
+                 }),
+          0, 0.35 / (1 + i * 0.5));
   }
-  return s;
+  Svf air;
+  t.Mix(Render(t.rate, 1.0,
+               [&](double s) {
+                 air.Tune(t.rate, 3 * sweep(s), 6);
+                 return air.BandUnity(noise.Next()) * swell(s);
+               }),
+        0, 0.3);
+  for (int32_t k = 0; k < 24; ++k) {
+    const double at = 0.1 + 0.85 * std::sqrt(noise.Range(0, 1));
+    t.Mix(Knock(t.rate, 0.08, 0.0002, {{noise.Range(2500, 8000), 0.06, 1}}), at, 0.3);
+  }
+  Reverberate(t, {0.6, 0.3, 0.35});
+  return t;
 }
 
-// The tape running back: quick falling chirps, each starting a little higher, over a hiss.
-Sound Replay() {
-  Sound s(22050, 1, 600);
+// A glockenspiel bar: the partials of a struck metal bar.
+Signal Chime(double rate, double freq) {
+  return Knock(rate, 0.5, 0.0003, {{freq, 0.5, 1}, {freq * 2.76, 0.25, 0.45}, {freq * 5.4, 0.12, 0.25}});
+}
+
+// Instant replay: the tape spooling back, a fluttering hiss sweeping down, then two chimes stepping up.
+// Exactly 600 ms: the game waits for it to end.
+Track Replay() {
+  Track t(22050, 0.6);
   Noise noise{0xFEED};
-  OnePole hiss{30000};
-  for (int64_t n = 0; n < s.Length(); ++n) {
-    s.Add(n, Scale(hiss.Low(noise.Next()) / 6, std::min(Rise(n, s.Frames(30)), Rise(s.Length() - n, s.Frames(60)))));
-  }
-  for (int64_t i = 0; i < 7; ++i) {
-    const int64_t at = s.Frames(80 * i), len = s.Frames(65);
-    uint32_t phase = 0;
-    for (int64_t n = 0; n < len; ++n) {
-      phase += Step(260000 + 20000 * i - 170000 * n / len, s.rate);
-      s.Add(at + n, Scale(Triangle(phase) / 2, std::min(Rise(n, len / 10), Rise(len - n, len / 3))));
-    }
-  }
-  return s;
+  Svf band;
+  t.Mix(Render(t.rate, 0.36,
+               [&](double s) {
+                 band.Tune(t.rate, 4500 * std::pow(0.15, s / 0.36), 5);
+                 return band.BandUnity(noise.Next()) * (0.7 + 0.3 * Sine(32 * s)) *
+                        Breakpoints(s, {{0, 0}, {0.05, 1}, {0.3, 0.8}, {0.36, 0}});
+               }),
+        0, 0.8);
+  t.Mix(Chime(t.rate, 1318.5), 0.33, 0.5);
+  t.Mix(Chime(t.rate, 1975.5), 0.43, 0.5);
+  Reverberate(t, {0.35, 0.4, 0.15});
+  return t;
 }
 
-// Try again: a soft low-then-high two-note prompt.
-Sound Retry() {
-  Sound s(22050, 1, 450);
-  const int64_t notes[] = {52325, 78399};
-  for (int64_t i = 0; i < 2; ++i) {
-    const int64_t at = s.Frames(200 * i), len = s.Frames(i == 0 ? 190 : 250);
-    const uint32_t step = Step(notes[i], s.rate);
-    uint32_t phase = 0;
-    for (int64_t n = 0; n < len; ++n, phase += step) {
-      s.Add(at + n, Scale(Triangle(phase) / 2, std::min(Rise(n, s.Frames(10)), Rise(len - n, s.Frames(90)))));
-    }
+// Try again: two soft wooden marimba notes, low then high.
+Track Retry() {
+  Track t(22050, 0.45);
+  for (const auto& [at, freq] : {std::pair{0.0, 523.25}, std::pair{0.14, 783.99}}) {
+    t.Mix(Knock(t.rate, 0.3, 0.0015, {{freq, 0.35, 1}, {freq * 3.93, 0.12, 0.35}, {freq * 9.2, 0.05, 0.1}}), at);
   }
-  return s;
+  Reverberate(t, {0.3, 0.5, 0.12});
+  return t;
 }
 
-// A duck: a buzzy, falling, nasal tone through two resonances, with a rising "qua" and a clipped "ack".
-Sound Quack() {
-  Sound s(22050, 1, 380);
-  Resonator nose{5130, 2800};   // about 1,100 Hz
-  Resonator bill{11300, 3600};  // about 2,600 Hz
-  const int64_t len = s.Length();
-  uint32_t phase = 0;
-  for (int64_t n = 0; n < len; ++n) {
-    const int64_t hz = n < len / 3 ? 26000 + 6000 * n / (len / 3) : 32000 - 11000 * (n - len / 3) / (len - len / 3);
-    phase += Step(hz, s.rate);
-    const int32_t buzz = Saw(phase);
-    const int32_t v = nose.Band(buzz) / 4 + bill.Band(buzz) / 6;
-    const int32_t level =
-        std::min({Rise(n, s.Frames(20)), Rise(len - n, s.Frames(25)), 40000 + Rise(n, len / 3) * 3 / 8});
-    s.Add(n, Scale(v, level));
-  }
-  return s;
+// A duck's "quack quack": a harsh, doubled buzz (every other pulse weaker) whose pitch jumps up and sinks,
+// opening from a nasal "w" into a wide, bright "a" and cut off short.
+Signal QuackOnce(double rate, double seconds, double pitch, uint32_t seed) {
+  static const Vowel kBill{{1000, 1550, 2700}, {150, 180, 250}, {1, 0.9, 0.6}};
+  Noise noise{seed};
+  Phase p;
+  FormantFilter bill;
+  return Render(rate, seconds, [&](double t) {
+    const double x = t / seconds;
+    const double f = pitch * Breakpoints(x, {{0, 0.85}, {0.12, 1}, {1, 0.72}});
+    const double ph = p.Advance(f / 2, rate);
+    const double buzz = Saw(std::fmod(2 * ph, 1.0), f / rate) * (ph < 0.5 ? 1 : 0.55) + 0.15 * noise.Next();
+    const Vowel v = Blend(kVowelU, kBill, std::min(1.0, x / 0.15));
+    return bill.Tick(buzz, v, rate) * Breakpoints(x, {{0, 0}, {0.05, 1}, {0.7, 0.85}, {0.92, 0.6}, {1, 0}});
+  });
+}
+Track Quack() {
+  Track t(22050, 0.6);
+  t.Mix(QuackOnce(t.rate, 0.24, 300, 0xD0C), 0.005);
+  t.Mix(QuackOnce(t.rate, 0.21, 270, 0xD0D), 0.3, 0.85);
+  Reverberate(t, {0.25, 0.5, 0.1});
+  return t;
 }
 
-// A disappointed "oh": a voice-like pulse gliding down, shaped by the two lowest resonances of that vowel.
-Sound JustMiss() {
-  Sound s(22050, 1, 500);
-  Resonator first{2330, 2400};   // about 500 Hz
-  Resonator second{3950, 2000};  // about 850 Hz
-  const int64_t len = s.Length();
-  uint32_t phase = 0;
-  for (int64_t n = 0; n < len; ++n) {
-    const int64_t hz = n < len / 5 ? 19000 + 2000 * n / (len / 5) : 21000 - 7000 * (n - len / 5) / (len - len / 5);
-    phase += Step(hz, s.rate);
-    const int32_t pulse = Saw(phase) + Saw(phase + 0x40000000u) / 2;
-    const int32_t v = first.Band(pulse) / 3 + second.Band(pulse) / 5;
-    s.Add(n, Scale(v, std::min(Rise(n, s.Frames(45)), Rise(len - n, s.Frames(160)))));
-  }
-  return s;
-}
-
-// A flag in the wind, made to loop: six flaps a period apart, each a snap of cloth noise and a softer
-// flutter, every one over before the period ends so the loop has no seam.
-Sound FlagLap() {
-  Sound s(22050, 1, 960);
+// A flag in the wind, made to loop: a low rush of air swelling in gusts, the cloth fluttering, and snaps as
+// it cracks taut. Every gust and flutter fits a whole number of times into the loop, the snaps run round its
+// seam, and the filters and the room carry their memory across it.
+Track FlagLap() {
+  constexpr double kSeconds = 1.8;
+  Track t(22050, kSeconds, true);
   Noise noise{0xF1A6};
-  Resonator cloth{3300, 9000};  // about 700 Hz, broad
-  const int64_t period = s.Length() / 6;
-  for (int64_t n = 0; n < s.Length(); ++n) {
-    const int64_t inFlap = n % period;
-    const int32_t snap = std::min(Rise(inFlap, s.Frames(4)), Decay(inFlap - s.Frames(4), s.Frames(14)));
-    const int64_t second = inFlap - period / 2;
-    const int32_t flutter =
-        second < 0 ? 0 : std::min(Rise(second, s.Frames(6)), Decay(second - s.Frames(6), s.Frames(10))) / 3;
-    s.Add(n, Scale(cloth.Band(noise.Next()), snap + flutter));
+  const int64_t frames = t.Frames();
+  auto gust = [&](double s) {
+    return 0.6 + 0.25 * Sine(Cyclic(0.56, kSeconds) * s) + 0.15 * Sine(Cyclic(1.7, kSeconds) * s + 0.3);
+  };
+  Signal air(static_cast<size_t>(frames)), cloth(air.size());
+  for (size_t n = 0; n < air.size(); ++n) {
+    air[n] = noise.Next();
+    cloth[n] = noise.Next();
   }
-  return s;
+  Svf rush, flutter;
+  int64_t n = 0;
+  Process(air, true, [&](double x) {
+    const double s = static_cast<double>(n++ % frames) / t.rate;
+    rush.Tune(t.rate, 300 + 250 * gust(s), 0.8);
+    return rush.Tick(x).band * gust(s);
+  });
+  n = 0;
+  Process(cloth, true, [&](double x) {
+    const double s = static_cast<double>(n++ % frames) / t.rate;
+    const double ripple = 0.5 + 0.5 * Sine(Cyclic(13, kSeconds) * s);
+    flutter.Tune(t.rate, 900 + 300 * Sine(Cyclic(3, kSeconds) * s), 1.2);
+    return flutter.BandUnity(x) * ripple * ripple * gust(s);
+  });
+  t.Mix(air, 0, 0.5);
+  t.Mix(cloth, 0, 0.3);
+  for (int32_t k = 0; k < 12; ++k) {
+    const double at = k * kSeconds / 12 + noise.Range(-0.02, 0.02);
+    const double strength = noise.Range(0.5, 1) * gust(at);
+    t.Mix(Burst(t.rate, noise, 1200, 1.2, 0.002, 0.07), at, 0.9 * strength);
+    t.Mix(Burst(t.rate, noise, 350, 1, 0.004, 0.1), at, 0.6 * strength);
+  }
+  Reverberate(t, {0.3, 0.5, 0.1});
+  return t;
 }
 
-// The round into the best scores: a short brass fanfare in thirds, then fireworks whistling up and popping
-// with crackle, left, right and centre.
-Sound July4() {
-  Sound s(44100, 2, 3600);
-  const int64_t melody[] = {39200, 52325, 65926, 78399};
-  const int64_t harmony[] = {32963, 43999, 52325, 65926};
-  for (int64_t i = 0; i < 4; ++i) {
-    Horn(s, s.Frames(150 * i), 140, melody[i], 11000, 8, 100);
-    Horn(s, s.Frames(150 * i), 140, harmony[i], 8000, 8, 156);
-  }
-  Horn(s, s.Frames(600), 800, 104650, 11000, 12, 110);
-  Horn(s, s.Frames(600), 800, 78399, 8000, 12, 146);
-
+// The round into the best scores, made to loop: a brass fanfare in thirds over a bass, then fireworks
+// whistling up, bursting with a boom and crackling away, left, right and centre. The last burst's echoes run
+// round into the fanfare.
+Track July4() {
+  Track t(44100, 3.6, true);
   Noise noise{0x4171776};
-  const int32_t launchMs[] = {900, 1550, 2200};
-  const int32_t pans[] = {50, 206, 128};
-  for (int64_t i = 0; i < 3; ++i) {
-    const int64_t at = s.Frames(launchMs[i]), rise = s.Frames(420);
-    uint32_t phase = 0;
-    for (int64_t n = 0; n < rise; ++n) {
-      phase += Step(80000 + 170000 * n / rise + 1000 * i, s.rate);
-      s.Add(at + n, Scale(Sine(phase) / 5, std::min(Rise(n, rise / 4), Rise(rise - n, rise / 10))), pans[i]);
-    }
-    const int64_t pop = at + rise;
-    Burst(s, noise, pop, 30000, 26000, 30, pans[i]);
-    Ping(s, pop, 9000, 16000, 40, pans[i]);
-    // Crackle: sparse sharp clicks scattered over the next half second.
-    for (int c = 0; c < 24; ++c) {
-      const int64_t when = pop + s.Frames(60) + static_cast<int64_t>(noise.Next() + 32768) * s.Frames(500) / 65536;
-      const int32_t side = std::clamp(pans[i] + noise.Next() / 512, 0, 256);
-      Burst(s, noise, when, 60000, 9000, 1, side);
+  AddBrass(t,
+           {{0, 392.0, 0.12},
+            {0.15, 392.0, 0.12},
+            {0.3, 392.0, 0.12},
+            {0.45, 523.25, 0.45},
+            {0.95, 392.0, 0.15},
+            {1.12, 523.25, 0.15},
+            {1.29, 659.26, 0.15},
+            {1.46, 783.99, 0.7}},
+           0.45, -0.35);
+  AddBrass(t,
+           {{0, 329.63, 0.12},
+            {0.15, 329.63, 0.12},
+            {0.3, 329.63, 0.12},
+            {0.45, 392.0, 0.45},
+            {0.95, 329.63, 0.15},
+            {1.12, 392.0, 0.15},
+            {1.29, 523.25, 0.15},
+            {1.46, 659.26, 0.7}},
+           0.32, 0.35);
+  AddBrass(t, {{0.45, 130.81, 0.45}, {1.46, 130.81, 0.7}}, 0.4, 0, {0, 0, 0.4});
+  for (const auto& [launch, pan] : {std::pair{1.2, -0.6}, std::pair{2.0, 0.6}, std::pair{2.7, 0.0}}) {
+    Phase whistle, thump;
+    t.Mix(
+        Render(t.rate, 0.55,
+               [&](double s) {
+                 const double f = 900 * std::pow(3.0, s / 0.55) * (1 + 0.01 * noise.Next());
+                 return Sine(whistle.Advance(f, t.rate)) * Breakpoints(s, {{0, 0}, {0.1, 0.3}, {0.5, 0.35}, {0.55, 0}});
+               }),
+        launch, 0.5, pan * 0.5);
+    const double boom = launch + 0.55;
+    Svf blast;
+    t.Mix(Render(t.rate, 1.2,
+                 [&](double s) {
+                   blast.Tune(t.rate, 200 + 3000 * Decay(s, 0.25), 0.7);
+                   return blast.Tick(noise.Next()).low * Strike(s, 0.001, 0.9) +
+                          Sine(thump.Advance(90 * std::pow(0.45, s / 0.3), t.rate)) * Strike(s, 0.002, 0.6);
+                 }),
+          boom, 0.8, pan);
+    for (int32_t k = 0; k < 50; ++k) {
+      t.Mix(Burst(t.rate, noise, noise.Range(3000, 9000), 1, 0.0003, 0.008), boom + noise.Range(0.15, 1.1),
+            0.3 * noise.Range(0.3, 1), std::clamp(pan + noise.Range(-0.4, 0.4), -1.0, 1.0));
     }
   }
-  return s;
+  Reverberate(t, {0.75, 0.4, 0.3});
+  return t;
 }
 
 }  // namespace
 
 std::vector<CourseSound> SynthesizeCourseSounds() {
   std::vector<CourseSound> sounds;
-  auto add = [&sounds](const char* file, const Sound& s, int32_t peak, bool withList = false) {
-    sounds.push_back({file, EncodeWave(s, peak, withList)});
+  auto add = [&sounds](const char* file, Track mix, WaveFormat format) {
+    sounds.push_back({file, EncodeWave(std::move(mix), format)});
   };
-  add("HitBall.wav", HitBall(), 26000);
-  add("HoleOne.wav", HoleOne(), 24000);
-  add("WallL.wav", Wall(235000, 70, 0xA11), 22000);
-  add("WallR.wav", Wall(262000, 186, 0xB22), 22000);
-  add("InHole.wav", InHole(), 26000, true);
-  add("Teleport.wav", Teleport(), 22000);
-  add("Water.wav", Water(), 26000);
-  add("OverPar.wav", OverPar(), 22000);
-  add("Replay.wav", Replay(), 20000);
-  add("Retry.wav", Retry(), 20000);
-  add("Quack.wav", Quack(), 24000);
-  add("JustMiss.wav", JustMiss(), 22000);
-  add("FlagLap.wav", FlagLap(), 18000);
-  add("July4.wav", July4(), 26000);
+  // The formats differ on purpose: the game takes any PCM rate, width and channel count.
+  add("HitBall.wav", HitBall(), {44100, 1, 16, false});
+  add("HoleOne.wav", HoleOne(), {22050, 2, 16, false});
+  add("WallL.wav", WallL(), {44100, 2, 16, false});
+  add("WallR.wav", WallR(), {44100, 2, 16, false});
+  add("InHole.wav", InHole(), {22050, 1, 16, true});
+  add("Teleport.wav", Teleport(), {22050, 1, 16, false});
+  add("Water.wav", Water(), {22050, 1, 8, false});
+  add("OverPar.wav", OverPar(), {22050, 1, 16, false});
+  add("Replay.wav", Replay(), {22050, 1, 16, false});
+  add("Retry.wav", Retry(), {22050, 1, 16, false});
+  add("Quack.wav", Quack(), {22050, 1, 16, false});
+  add("JustMiss.wav", JustMiss(), {22050, 1, 16, false});
+  add("FlagLap.wav", FlagLap(), {22050, 1, 16, false});
+  add("July4.wav", July4(), {44100, 2, 16, false});
   return sounds;
 }
 

@@ -1,4 +1,4 @@
-// The course's sound effects, synthesised from integers alone: the same bytes on every machine and build.
+// The course's sound effects, synthesised from seeded noise and plain arithmetic: the same bytes on every build.
 #pragma once
 
 #include <cstdint>

@@ -32,7 +32,7 @@ const char* kUsage =
     "       quillmere-sim check --game DIR [--course DIR] [--hole N] [--seed S] [--json]\n"
     "       quillmere-sim design --game SCRATCHDIR --source FILE.hole --hole N [--funnel R] [--near X,Y] [--show K]\n"
     "                     [--traces OUT] [--sweep X0,Y0,X1,Y1 [--step S]]\n"
-    "       quillmere-sim music --file F.mid --out F.wav [--seconds S] [--volume V]\n";
+    "       quillmere-sim music --file F.mid [--out F.wav] [--events OUT.jsonl] [--seconds S] [--volume V]\n";
 
 // Options that stand alone; every other option takes the next word as its value.
 bool IsFlag(const char* name) {
