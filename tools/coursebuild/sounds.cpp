@@ -420,8 +420,8 @@ Track FlagLap() {
   t.Mix(air, 0, 0.5);
   t.Mix(cloth, 0, 0.3);
   for (int32_t k = 0; k < 12; ++k) {
-    const double at = k * kSeconds / 12 + noise.Range(-0.02, 0.02);
-    const double strength = noise.Range(0.5, 1) * gust(at);
+    const double at = k * kSeconds / 12 + noise.Range(-0.04, 0.04);
+    const double strength = noise.Range(0.25, 1) * gust(at);
     t.Mix(Burst(t.rate, noise, 1200, 1.2, 0.002, 0.07), at, 0.9 * strength);
     t.Mix(Burst(t.rate, noise, 350, 1, 0.004, 0.1), at, 0.6 * strength);
   }

@@ -149,7 +149,7 @@ Signal Voice(double rate, const VoiceShape& shape) {
     wander += (noise.Next() * 0.02 - wander) * 40 / rate;
     const double freq = shape.pitch(t) * (1 + wander);
     const double buzz = Saw(glottis.Advance(freq, rate), freq / rate);
-    tilt += (buzz - tilt) * 0.35;  // the glottal pulse's roll-off
+    tilt += (buzz - tilt) * 0.5;  // the glottal pulse's roll-off
     const double source = (1 - shape.breath) * tilt + shape.breath * noise.Next();
     return tract.Tick(source, shape.vowel(t), rate, shape.formantScale) * shape.level(t);
   });
@@ -214,13 +214,13 @@ struct Delay {
     const double out = line[at];
     store = out * (1 - damp) + store * damp;
     line[at] = x + store * feedback;
-    at = (at + 1) % line.size();
+    if (++at == line.size()) at = 0;
     return out;
   }
   double AllPass(double x) {
     const double held = line[at];
     line[at] = x + held * 0.5;
-    at = (at + 1) % line.size();
+    if (++at == line.size()) at = 0;
     return held - x;
   }
 };
