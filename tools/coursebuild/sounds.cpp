@@ -96,11 +96,24 @@ Signal Knock(double rate, double seconds, double width, const std::vector<Mode>&
   return Ring(push, rate, modes);
 }
 
+// Noise through a filter whose corner moves with time: a low-pass, or a band-pass of unit peak; then shaped by
+// level. Splashes, whooshes and blasts.
+enum class Pass { Low, Band };
+Signal SweptNoise(double rate, double seconds, Noise& noise, Pass pass, double q,
+                  const std::function<double(double)>& corner, const std::function<double(double)>& level) {
+  Svf filter;
+  return Render(rate, seconds, [&](double t) {
+    filter.Tune(rate, corner(t), q);
+    const double x = noise.Next();
+    return (pass == Pass::Low ? filter.Tick(x).low : filter.BandUnity(x)) * level(t);
+  });
+}
+
 // A burst of noise through a band (centre and Q), rising over attack and falling 60 dB in t60.
 Signal Burst(double rate, Noise& noise, double centre, double q, double attack, double t60) {
-  Svf band;
-  band.Tune(rate, centre, q);
-  return Render(rate, attack + t60, [&](double t) { return band.BandUnity(noise.Next()) * Strike(t, attack, t60); });
+  return SweptNoise(
+      rate, attack + t60, noise, Pass::Band, q, [centre](double) { return centre; },
+      [attack, t60](double t) { return Strike(t, attack, t60); });
 }
 
 // A crowd: voices of men and women starting a little apart, each following contour (a pitch factor over the
@@ -147,6 +160,18 @@ void AddBrass(Track& t, std::initializer_list<Note> notes, double gain, double p
     style.freq = n.freq;
     style.seconds = n.seconds;
     t.Mix(Brass(t.rate, style), n.at, gain, pan);
+  }
+}
+
+// A brass call in two parts on one rhythm (start and length of each note), the upper part left of the lower.
+struct Beat {
+  double at, seconds;
+};
+void AddFanfare(Track& t, const std::vector<Beat>& rhythm, const std::vector<double>& upper,
+                const std::vector<double>& lower) {
+  for (size_t i = 0; i < rhythm.size(); ++i) {
+    AddBrass(t, {{rhythm[i].at, upper[i], rhythm[i].seconds}}, 0.45, -0.35);
+    AddBrass(t, {{rhythm[i].at, lower[i], rhythm[i].seconds}}, 0.32, 0.35);
   }
 }
 
@@ -238,8 +263,8 @@ Track InHole() {
 Track HoleOne() {
   Track t(22050, 1.9);
   Noise noise{0xACE1};
-  AddBrass(t, {{0, 392.0, 0.11}, {0.12, 523.25, 0.11}, {0.24, 659.26, 0.11}, {0.36, 783.99, 0.55}}, 0.5, -0.3);
-  AddBrass(t, {{0, 329.63, 0.11}, {0.12, 392.0, 0.11}, {0.24, 523.25, 0.11}, {0.36, 659.26, 0.55}}, 0.35, 0.3);
+  AddFanfare(t, {{0, 0.11}, {0.12, 0.11}, {0.24, 0.11}, {0.36, 0.55}}, {392.0, 523.25, 659.26, 783.99},
+             {329.63, 392.0, 523.25, 659.26});
   // "Yeah!": the pitch leaps up, holds and sinks as the breath runs out.
   const Crowd cheer{12, 1.45, kVowelAe, kVowelA, [](double x) {
                       return Breakpoints(x, {{0, 0.9}, {0.15, 1.35}, {0.6, 1.25}, {1, 1.05}});
@@ -278,12 +303,9 @@ Track OverPar() {
 Track Water() {
   Track t(22050, 0.85);
   Noise noise{0x5EA5EA};
-  Svf body;
-  t.Mix(Render(t.rate, 0.6,
-               [&](double s) {
-                 body.Tune(t.rate, 500 + 5500 * Decay(s, 0.4), 0.7);
-                 return body.Tick(noise.Next()).low * Strike(s, 0.004, 0.35);
-               }),
+  t.Mix(SweptNoise(
+            t.rate, 0.6, noise, Pass::Low, 0.7, [](double s) { return 500 + 5500 * Decay(s, 0.4); },
+            [](double s) { return Strike(s, 0.004, 0.35); }),
         0, 0.8);
   t.Mix(Bubble(t.rate, 380, 0.15), 0.015, 0.9);
   for (int32_t k = 0; k < 16; ++k) {
@@ -314,12 +336,8 @@ Track Teleport() {
                  }),
           0, 0.35 / (1 + i * 0.5));
   }
-  Svf air;
-  t.Mix(Render(t.rate, 1.0,
-               [&](double s) {
-                 air.Tune(t.rate, 3 * sweep(s), 6);
-                 return air.BandUnity(noise.Next()) * swell(s);
-               }),
+  t.Mix(SweptNoise(
+            t.rate, 1.0, noise, Pass::Band, 6, [&](double s) { return 3 * sweep(s); }, swell),
         0, 0.3);
   for (int32_t k = 0; k < 24; ++k) {
     const double at = 0.1 + 0.85 * std::sqrt(noise.Range(0, 1));
@@ -339,13 +357,11 @@ Signal Chime(double rate, double freq) {
 Track Replay() {
   Track t(22050, 0.6);
   Noise noise{0xFEED};
-  Svf band;
-  t.Mix(Render(t.rate, 0.36,
-               [&](double s) {
-                 band.Tune(t.rate, 4500 * std::pow(0.15, s / 0.36), 5);
-                 return band.BandUnity(noise.Next()) * (0.7 + 0.3 * Sine(32 * s)) *
-                        Breakpoints(s, {{0, 0}, {0.05, 1}, {0.3, 0.8}, {0.36, 0}});
-               }),
+  t.Mix(SweptNoise(
+            t.rate, 0.36, noise, Pass::Band, 5, [](double s) { return 4500 * std::pow(0.15, s / 0.36); },
+            [](double s) {
+              return (0.7 + 0.3 * Sine(32 * s)) * Breakpoints(s, {{0, 0}, {0.05, 1}, {0.3, 0.8}, {0.36, 0}});
+            }),
         0, 0.8);
   t.Mix(Chime(t.rate, 1318.5), 0.33, 0.5);
   t.Mix(Chime(t.rate, 1975.5), 0.43, 0.5);
@@ -435,26 +451,10 @@ Track FlagLap() {
 Track July4() {
   Track t(44100, 3.6, true);
   Noise noise{0x4171776};
-  AddBrass(t,
-           {{0, 392.0, 0.12},
-            {0.15, 392.0, 0.12},
-            {0.3, 392.0, 0.12},
-            {0.45, 523.25, 0.45},
-            {0.95, 392.0, 0.15},
-            {1.12, 523.25, 0.15},
-            {1.29, 659.26, 0.15},
-            {1.46, 783.99, 0.7}},
-           0.45, -0.35);
-  AddBrass(t,
-           {{0, 329.63, 0.12},
-            {0.15, 329.63, 0.12},
-            {0.3, 329.63, 0.12},
-            {0.45, 392.0, 0.45},
-            {0.95, 329.63, 0.15},
-            {1.12, 392.0, 0.15},
-            {1.29, 523.25, 0.15},
-            {1.46, 659.26, 0.7}},
-           0.32, 0.35);
+  AddFanfare(
+      t, {{0, 0.12}, {0.15, 0.12}, {0.3, 0.12}, {0.45, 0.45}, {0.95, 0.15}, {1.12, 0.15}, {1.29, 0.15}, {1.46, 0.7}},
+      {392.0, 392.0, 392.0, 523.25, 392.0, 523.25, 659.26, 783.99},
+      {329.63, 329.63, 329.63, 392.0, 329.63, 392.0, 523.25, 659.26});
   AddBrass(t, {{0.45, 130.81, 0.45}, {1.46, 130.81, 0.7}}, 0.4, 0, {0, 0, 0.4});
   for (const auto& [launch, pan] : {std::pair{1.2, -0.6}, std::pair{2.0, 0.6}, std::pair{2.7, 0.0}}) {
     Phase whistle, thump;
@@ -466,12 +466,13 @@ Track July4() {
                }),
         launch, 0.5, pan * 0.5);
     const double boom = launch + 0.55;
-    Svf blast;
-    t.Mix(Render(t.rate, 1.2,
+    t.Mix(SweptNoise(
+              t.rate, 1.2, noise, Pass::Low, 0.7, [](double s) { return 200 + 3000 * Decay(s, 0.25); },
+              [](double s) { return Strike(s, 0.001, 0.9); }),
+          boom, 0.8, pan);
+    t.Mix(Render(t.rate, 1.0,
                  [&](double s) {
-                   blast.Tune(t.rate, 200 + 3000 * Decay(s, 0.25), 0.7);
-                   return blast.Tick(noise.Next()).low * Strike(s, 0.001, 0.9) +
-                          Sine(thump.Advance(90 * std::pow(0.45, s / 0.3), t.rate)) * Strike(s, 0.002, 0.6);
+                   return Sine(thump.Advance(90 * std::pow(0.45, s / 0.3), t.rate)) * Strike(s, 0.002, 0.6);
                  }),
           boom, 0.8, pan);
     for (int32_t k = 0; k < 50; ++k) {
