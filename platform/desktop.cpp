@@ -113,8 +113,7 @@ const char kAppId[] = QUILL_APP_ID;
 
 std::string InstalledIconFor(std::string_view folder) {
   // An installed game folder is <prefix>/lib/quillmere, its icons under <prefix>/share/icons.
-  const std::string icon =
-      std::string(folder) + "/../../share/icons/hicolor/256x256/apps/" + kAppId + ".png";
+  const std::string icon = std::string(folder) + "/../../share/icons/hicolor/256x256/apps/" + kAppId + ".png";
   char resolved[PATH_MAX];
   if (!::realpath(icon.c_str(), resolved)) return "";
   struct stat st {};

@@ -19,8 +19,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: coursebuild --course DIR --out GAMEDIR [--sheet FILE.png] [--test-course]\n"
-                       "       coursebuild --icons DIR NAME\n");
+  std::fprintf(stderr,
+               "usage: coursebuild --course DIR --out GAMEDIR [--sheet FILE.png] [--test-course]\n"
+               "       coursebuild --icons DIR NAME\n");
   return 2;
 }
 

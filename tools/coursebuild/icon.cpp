@@ -66,8 +66,8 @@ Ink Pole(int32_t x, int32_t y) {
 
 // A red pennant with one fold across it.
 Ink Flag(int32_t x, int32_t y) {
-  static constexpr Pt kPennant[] = {{kPoleRight, 560}, {2100, 700}, {2500, 900}, {2950, 1020},
-                                    {2450, 1200}, {2050, 1330}, {kPoleRight, 1480}};
+  static constexpr Pt kPennant[] = {{kPoleRight, 560}, {2100, 700},  {2500, 900},       {2950, 1020},
+                                    {2450, 1200},      {2050, 1330}, {kPoleRight, 1480}};
   if (!raster::InPolygon(std::span<const Pt>(kPennant), x, y)) return {};
   const int32_t fold = raster::Sin1024((x - kPoleRight) * 3);  // one light and one dark band along the cloth
   return {raster::Shade(Hex(0xd42a26), fold * 28 / 1024), kOpaque};
@@ -98,12 +98,14 @@ IconPicture DrawIcon(int32_t side) {
   if (side <= 0 || side > 1024) return icon;
   raster::Canvas paint(side, side), cover(side, side);
   // Sample units to design units: a pixel is kUnit units wide and kDesign / side design units.
-  auto design = [side](int32_t u) { return static_cast<int32_t>(int64_t{u} * kDesign / (int64_t{side} * raster::kUnit)); };
+  auto design = [side](int32_t u) {
+    return static_cast<int32_t>(int64_t{u} * kDesign / (int64_t{side} * raster::kUnit));
+  };
   const bool dimpled = side >= 64;
   paint.PaintAll([&](int32_t ux, int32_t uy) {
     const int32_t x = design(ux), y = design(uy);
     // The layers from the bottom up; each covers what is below where it has ink.
-    const Ink layers[] = {Rail(x, y), Felt(x, y), BallShadow(x, y), Cup(x, y),
+    const Ink layers[] = {Rail(x, y), Felt(x, y), BallShadow(x, y),   Cup(x, y),
                           Pole(x, y), Flag(x, y), Ball(x, y, dimpled)};
     Rgb color;
     int32_t alpha = 0;
