@@ -19,9 +19,7 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: coursebuild --course DIR --out GAMEDIR [--sheet FILE.png] [--test-course]\n"
-               "       coursebuild --icons DIR NAME\n");
+  std::fprintf(stderr, "usage: coursebuild --course DIR --out GAMEDIR [--sheet FILE.png] [--test-course]\n");
   return 2;
 }
 
@@ -59,7 +57,7 @@ bool WriteBrindlemoor(const std::filesystem::path& courseDir, const std::filesys
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The game's icon in every installed size, laid out as DIR/<S>x<S>/apps/NAME.png.
+  // coursebuild --icons DIR NAME: the game's icon in every installed size, as DIR/<S>x<S>/apps/NAME.png.
   if (argc == 4 && std::strcmp(argv[1], "--icons") == 0) {
     std::string error;
     if (WriteIcons(argv[2], argv[3], &error)) return 0;
