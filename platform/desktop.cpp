@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -105,6 +106,20 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
+#ifndef QUILL_APP_ID
+#error "QUILL_APP_ID names the installed icons; the build defines it"
+#endif
+const char kAppId[] = QUILL_APP_ID;
+
+std::string InstalledIconFor(std::string_view folder) {
+  // An installed game folder is <prefix>/lib/quillmere, its icons under <prefix>/share/icons.
+  const std::string icon = std::string(folder) + "/../../share/icons/hicolor/256x256/apps/" + kAppId + ".png";
+  char resolved[PATH_MAX];
+  if (!::realpath(icon.c_str(), resolved)) return "";
+  struct stat st {};
+  return ::stat(resolved, &st) == 0 && S_ISREG(st.st_mode) ? resolved : "";
+}
+
 std::string ParseDesktopDir(std::string_view userDirs, std::string_view home) {
   std::string desktop;
   while (!userDirs.empty()) {
@@ -148,10 +163,10 @@ std::string QuoteExecArgument(std::string_view path) {
   return out;
 }
 
-std::string FormatLauncher(std::string_view program, std::string_view folder) {
+std::string FormatLauncher(std::string_view program, std::string_view folder, std::string_view icon) {
   // Exec and Path must be absolute; the desktop does not start a launcher from any particular folder.
   if (program.empty() || program.front() != '/' || folder.empty() || folder.front() != '/') return "";
-  if (!WritableInLauncher(program) || !WritableInLauncher(folder)) return "";
+  if (!WritableInLauncher(program) || !WritableInLauncher(folder) || !WritableInLauncher(icon)) return "";
   std::string text = "[Desktop Entry]\n";
   text += "Type=Application\n";
   text += "Version=1.0\n";
@@ -159,13 +174,14 @@ std::string FormatLauncher(std::string_view program, std::string_view folder) {
   text += "Comment=Miniature golf on the Brindlemoor course\n";
   text += "Exec=" + EscapeValue(QuoteExecArgument(program)) + "\n";
   text += "Path=" + EscapeValue(folder) + "\n";
+  if (!icon.empty()) text += "Icon=" + EscapeValue(icon) + "\n";
   text += "Terminal=false\n";
   text += "Categories=Game;SportsGame;\n";
   return text;
 }
 
 bool WriteLauncher(const std::string& path, std::string_view program, std::string_view folder) {
-  const std::string text = FormatLauncher(program, folder);
+  const std::string text = FormatLauncher(program, folder, InstalledIconFor(folder));
   const size_t slash = path.rfind('/');
   if (text.empty() || slash == std::string::npos) return false;
   const std::string dir = slash == 0 ? "/" : path.substr(0, slash);

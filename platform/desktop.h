@@ -26,14 +26,20 @@ bool OpenDesktopFolder(std::string* folder);
 // "<desktop>/Quillmere Brindlemoor.desktop"; false when that path would not fit the game's buffer.
 bool LauncherPathFor(std::string_view desktop, std::string* path);
 
+// The name the installed menu entry, icons and AppStream record go by.
+extern const char kAppId[];
+// The icon installed beside the game folder at folder (the hicolor theme's 256-pixel one, by its resolved
+// path), or empty when folder is not an installed game folder.
+std::string InstalledIconFor(std::string_view folder);
+
 // One Exec argument quoted so that the desktop reads back exactly path (spaces and all).
 std::string QuoteExecArgument(std::string_view path);
-// The launcher's text for the program at program, run in folder; empty when a path cannot be written in a
-// launcher at all (not UTF-8, control characters).
-std::string FormatLauncher(std::string_view program, std::string_view folder);
+// The launcher's text for the program at program, run in folder, showing icon when one is given; empty when
+// a path cannot be written in a launcher at all (not UTF-8, control characters).
+std::string FormatLauncher(std::string_view program, std::string_view folder, std::string_view icon = "");
 
-// Writes the launcher at path, executable, replacing any old one in a single step; false on any failure
-// (nothing half-written is left behind).
+// Writes the launcher at path, with the installed icon when there is one, executable, replacing any old one
+// in a single step; false on any failure (nothing half-written is left behind).
 bool WriteLauncher(const std::string& path, std::string_view program, std::string_view folder);
 
 // Removes one file (never a folder); false when nothing was removed.

@@ -11,6 +11,7 @@ QUILL_PACKAGES=(
   libsdl2-dev libx11-dev libfreetype-dev libpng-dev libfluidsynth-dev timgm6mb-soundfont fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick sox
+  dpkg-dev file appstream desktop-file-utils
 )
 
 install_missing_packages() {

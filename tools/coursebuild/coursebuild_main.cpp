@@ -10,6 +10,7 @@
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/course_holes.h"
 #include "tools/coursebuild/figures.h"
+#include "tools/coursebuild/icon.h"
 #include "tools/coursebuild/midi_files.h"
 #include "tools/coursebuild/pictures.h"
 #include "tools/coursebuild/sounds.h"
@@ -56,6 +57,13 @@ bool WriteBrindlemoor(const std::filesystem::path& courseDir, const std::filesys
 }  // namespace
 
 int main(int argc, char** argv) {
+  // coursebuild --icons DIR NAME: the game's icon in every installed size, as DIR/<S>x<S>/apps/NAME.png.
+  if (argc == 4 && std::strcmp(argv[1], "--icons") == 0) {
+    std::string error;
+    if (WriteIcons(argv[2], argv[3], &error)) return 0;
+    std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
+    return 1;
+  }
   std::filesystem::path courseDir, outDir, sheet;
   bool testCourse = false;
   for (int i = 1; i < argc; ++i) {
