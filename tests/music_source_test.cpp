@@ -80,11 +80,10 @@ TEST(MusicSourceTest, ATuneBecomesTheNotesTheGameReads) {
   // Key D sharpens F and C, but not on the drums; the triplet takes a quarter; the bass of A7/E is the E under
   // A; D begins on a held step and strikes it; part B moves all but the drums up a tone.
   const std::vector<std::pair<uint32_t, uint32_t>> want = {
-      {0, On(0, 66, 88)},    {0, On(1, 64, 68)},    {0, On(9, 36, 58)},    {480, On(0, 78, 83)},
-      {480, On(1, 73, 63)},  {480, On(1, 76, 63)},  {640, On(0, 79, 80)},  {800, On(0, 81, 80)},
-      {960, On(0, 69, 83)},  {960, On(0, 73, 83)},  {960, On(1, 66, 63)},  {960, On(1, 69, 63)},
-      {960, On(9, 41, 53)},  {1440, On(0, 68, 60)}, {1440, On(1, 66, 68)}, {1440, On(9, 36, 58)},
-      {1920, On(1, 75, 63)}, {1920, On(1, 78, 63)}, {2400, On(1, 68, 63)}, {2400, On(1, 71, 63)},
+      {0, On(0, 66, 88)},    {0, On(1, 64, 68)},    {0, On(9, 36, 58)},    {480, On(0, 78, 83)},  {480, On(1, 73, 63)},
+      {480, On(1, 76, 63)},  {640, On(0, 79, 80)},  {800, On(0, 81, 80)},  {960, On(0, 69, 83)},  {960, On(0, 73, 83)},
+      {960, On(1, 66, 63)},  {960, On(1, 69, 63)},  {960, On(9, 41, 53)},  {1440, On(0, 68, 60)}, {1440, On(1, 66, 68)},
+      {1440, On(9, 36, 58)}, {1920, On(1, 75, 63)}, {1920, On(1, 78, 63)}, {2400, On(1, 68, 63)}, {2400, On(1, 71, 63)},
       {2400, On(9, 41, 53)}};
   EXPECT_EQ(notes, want);
   EXPECT_EQ(tiedOff, 1440u + 1440 - 60);  // one struck note, sounding through the tie, a little short of legato
@@ -94,7 +93,8 @@ TEST(MusicSourceTest, ATuneBecomesTheNotesTheGameReads) {
     for (const auto& e : setup) s.insert(e.second);
     return s;
   }();
-  for (const uint32_t w : {0xC0u | 71 << 8, 0xC1u, 0xC9u, 0xB0u | 11 << 8 | 100 << 16}) EXPECT_EQ(words.count(w), 1u) << w;
+  for (const uint32_t w : {0xC0u | 71 << 8, 0xC1u, 0xC9u, 0xB0u | 11 << 8 | 100 << 16})
+    EXPECT_EQ(words.count(w), 1u) << w;
 }
 
 TEST(MusicSourceTest, MistakesNameTheFileAndTheLine) {
@@ -102,19 +102,21 @@ TEST(MusicSourceTest, MistakesNameTheFileAndTheLine) {
   const std::string eight = "part A\na | C8 | D8 | E8 | F8 | G8 | A8 | B8 | c8 |\n";
   const std::pair<std::string, std::string> cases[] = {
       {"title T\nmetre 3/5\n", "f.tune:2: metre '3/5': the lower number is not a power of two"},
-      {"title T\nkey H\n", "f.tune:2: 'H' is not a key (a letter, then # or b, then m, dor or mix: G, Em, Bb, F#m, Dmix)"},
+      {"title T\nkey H\n",
+       "f.tune:2: 'H' is not a key (a letter, then # or b, then m, dor or mix: G, Em, Bb, F#m, Dmix)"},
       {head + "voice b kazoo\n", "f.tune:3: 'kazoo' is not an instrument this notation names (or use program N)"},
       {head + "part A\na | C4 D3 |\n", "f.tune:4: a bar of 7/8 where the metre asks for 4/4: C4 D3"},
       {head + "part A\na | C8 | H8 |\n", "f.tune:4: 'H' is not a note (C D E F G A B, c d e f g a b, z for a rest)"},
       {head + "part A\nchords | G | Q |\n", "f.tune:4: 'Q' is not a chord (G, Em, D7, C/E, z)"},
-      {head + "part A\nchords | G | C |\na | C8 |\n", "f.tune:5: voice 'a' has 1 bar in part 'A', which lasts 2"},
-      {head + "part A\na | c''''''8 |\nform A\n", "f.tune:4: a note outside the MIDI range (key 132)"},
+      {head + "part A\nchords | G | C |\na | C8 |\n", "f.tune:5: voice 'a' has 1 bar in part 'A', which lasts 2 bars"},
+      {head + "part A\na | c''''''8 |\nform A\n", "f.tune:4: a note outside the MIDI range (key 144)"},
       {head + "part A\na | C8- | D8 |\nform A\n", "f.tune:4: a tie joins two different notes"},
       {head + "part A\nb | C8 |\n", "f.tune:4: no voice 'b' (declare it with a voice line)"},
       {head + "part A\na @walk\n", "f.tune:4: no pattern 'walk' (patterns are declared before they are used)"},
       {head + "part A\na | C8 |\nform A B\n", "f.tune:5: no part 'B' (the form comes after its parts)"},
       {head + "part A\na | C8 |\n", "f.tune:4: the tune has no form (the order its parts are played in)"},
-      {head + eight + "form A A A A\n", "f.tune:5: bars 25 to 32 play the 8 bars from bar 1 for the fourth time in a row"},
+      {head + eight + "form A A A A\n",
+       "f.tune:5: bars 25 to 32 play the 8 bars from bar 1 for the fourth time in a row"},
   };
   for (const auto& [source, message] : cases) {
     std::string error;
@@ -125,8 +127,8 @@ TEST(MusicSourceTest, MistakesNameTheFileAndTheLine) {
   EXPECT_TRUE(CompileTuneSource(head + eight + "form A A A\n", "f.tune", &error)) << error;
 }
 
-// The course's pieces for random music: enough of them, each long enough to have a form and short enough to
-// change often, in different metres, keys and tempos.
+// The course's pieces for random music: enough of them, in different metres, keys and tempos (how long each
+// plays is the music player's test).
 TEST(MusicSourceTest, TheCoursePiecesAreVaried) {
   std::set<std::string> metres, keys;
   std::set<int32_t> tempos;
@@ -136,8 +138,6 @@ TEST(MusicSourceTest, TheCoursePiecesAreVaried) {
     std::string error;
     const std::optional<CompiledTune> t = CompileTuneFile(path, &error);
     ASSERT_TRUE(t) << error;
-    EXPECT_GE(t->seconds, 90) << path;
-    EXPECT_LE(t->seconds, 180) << path;
     metres.insert(t->metre), keys.insert(t->key), tempos.insert(t->tempo);
   }
   EXPECT_GE(metres.size(), 4u);

@@ -29,15 +29,15 @@ struct Instrument {
   int32_t program;
 };
 constexpr Instrument kInstruments[] = {
-    {"piano", 1},        {"harpsichord", 7}, {"celesta", 9},    {"glockenspiel", 10}, {"music-box", 11},
-    {"vibraphone", 12},  {"marimba", 13},    {"xylophone", 14}, {"accordion", 22},    {"harmonica", 23},
-    {"nylon-guitar", 25}, {"guitar", 26},    {"acoustic-bass", 33}, {"bass", 34},     {"violin", 41},
-    {"viola", 42},       {"cello", 43},      {"contrabass", 44}, {"tremolo", 45},     {"pizzicato", 46},
-    {"harp", 47},        {"timpani", 48},    {"strings", 49},   {"slow-strings", 50}, {"choir", 53},
-    {"trumpet", 57},     {"trombone", 58},   {"tuba", 59},      {"muted-trumpet", 60}, {"horn", 61},
-    {"brass", 62},       {"oboe", 69},       {"english-horn", 70}, {"bassoon", 71},   {"clarinet", 72},
-    {"piccolo", 73},     {"flute", 74},      {"recorder", 75},  {"pan-flute", 76},    {"whistle", 79},
-    {"ocarina", 80},     {"fiddle", 111},    {"bagpipe", 110},
+    {"piano", 1},         {"harpsichord", 7}, {"celesta", 9},        {"glockenspiel", 10},  {"music-box", 11},
+    {"vibraphone", 12},   {"marimba", 13},    {"xylophone", 14},     {"accordion", 22},     {"harmonica", 23},
+    {"nylon-guitar", 25}, {"guitar", 26},     {"acoustic-bass", 33}, {"bass", 34},          {"violin", 41},
+    {"viola", 42},        {"cello", 43},      {"contrabass", 44},    {"tremolo", 45},       {"pizzicato", 46},
+    {"harp", 47},         {"timpani", 48},    {"strings", 49},       {"slow-strings", 50},  {"choir", 53},
+    {"trumpet", 57},      {"trombone", 58},   {"tuba", 59},          {"muted-trumpet", 60}, {"horn", 61},
+    {"brass", 62},        {"oboe", 69},       {"english-horn", 70},  {"bassoon", 71},       {"clarinet", 72},
+    {"piccolo", 73},      {"flute", 74},      {"recorder", 75},      {"pan-flute", 76},     {"whistle", 79},
+    {"ocarina", 80},      {"fiddle", 111},    {"bagpipe", 110},
 };
 
 struct Dynamic {
@@ -58,17 +58,17 @@ constexpr Quality kQualities[] = {
     {"7sus4", {0, 2, 5, 5, 7, 9, 10}}, {"dim", {0, 2, 3, 5, 6, 8, 9}},   {"aug", {0, 2, 4, 5, 8, 9, 12}},
 };
 
-struct NoteEvent {  // a note, a chord or a rest of a written line
+struct NoteEvent {                  // a note, a chord or a rest of a written line
   uint32_t offset = 0, length = 0;  // ticks from the part's start
-  std::vector<int32_t> keys;       // none: a rest
-  int32_t dynamic = 100;           // percent of the voice's velocity
+  std::vector<int32_t> keys;        // none: a rest
+  int32_t dynamic = 100;            // percent of the voice's velocity
   bool tie = false;
   int32_t line = 0;
 };
 
 struct Chord {
   uint32_t offset = 0, length = 0;
-  bool none = false;  // "z": the patterns rest
+  bool none = false;           // "z": the patterns rest
   int32_t root = 0, bass = 0;  // pitch classes
   std::array<int8_t, 7> steps{};
   int32_t line = 0;
@@ -98,8 +98,7 @@ struct Part {
 struct Voice {
   std::string name;
   int32_t program = 1, channel = 0;  // channel 0 to 15; 9 is the drums
-  int32_t velocity = 80, expression = 100, pan = 64, reverb = 40, chorus = 0, transpose = 0, low = 48,
-          legato = 90;
+  int32_t velocity = 80, expression = 100, pan = 64, reverb = 40, chorus = 0, transpose = 0, low = 48, legato = 90;
   int32_t pattern = -1;
   bool Drums() const { return channel == 9; }
 };
@@ -151,6 +150,7 @@ class Tune {
   int32_t Number(const std::string& w, int32_t lo, int32_t hi, const char* what) const;
   std::pair<uint32_t, uint32_t> Fraction(const std::string& w, const char* what) const;
   int32_t Pitch(std::string_view s, size_t* i, bool keySignature) const;
+  uint32_t Digits(std::string_view s, size_t* i, uint32_t fallback) const;
   uint32_t Length(std::string_view s, size_t* i, uint32_t unit) const;
   int32_t PitchClass(std::string_view s, size_t* i) const;
   size_t VoiceIndex(const std::string& name) const;
@@ -194,8 +194,6 @@ std::vector<std::string> Words(std::string_view s) {
   }
   return words;
 }
-
-int32_t Tuned(int32_t v, int32_t lo, int32_t hi) { return std::clamp(v, lo, hi); }
 
 int32_t Tune::Number(const std::string& w, int32_t lo, int32_t hi, const char* what) const {
   int32_t v = 0;
@@ -247,10 +245,14 @@ int32_t Tune::Fifths(const std::string& key, bool* minor) const {
   if (key.size() > 1 && (key[1] == '#' || key[1] == 'b')) fifths += key[i++] == '#' ? 7 : -7;
   const std::string mode = key.size() > i ? key.substr(i) : "";
   *minor = mode == "m";
-  if (mode == "m") fifths -= 3;
-  else if (mode == "dor") fifths -= 2;
-  else if (mode == "mix") fifths -= 1;
-  else if (!mode.empty()) fifths = 99;
+  if (mode == "m")
+    fifths -= 3;
+  else if (mode == "dor")
+    fifths -= 2;
+  else if (mode == "mix")
+    fifths -= 1;
+  else if (!mode.empty())
+    fifths = 99;
   if (fifths < -7 || fifths > 7)
     Fail(line_, "'" + key + "' is not a key (a letter, then # or b, then m, dor or mix: G, Em, Bb, F#m, Dmix)");
   return fifths;
@@ -271,8 +273,7 @@ int32_t Tune::Pitch(std::string_view s, size_t* i, bool keySignature) const {
   if (*i >= s.size()) Fail(line_, "a note letter is missing at the end of the bar");
   const char c = s[*i];
   const char* at = std::char_traits<char>::find(kLetters, 7, static_cast<char>(c & ~0x20));
-  if (at == nullptr || (c & ~0x20) < 'A' || (c & ~0x20) > 'G')
-    Fail(line_, std::string("'") + c + "' is not a note (C D E F G A B, c d e f g a b, z for a rest)");
+  if (at == nullptr) Fail(line_, std::string("'") + c + "' is not a note (C D E F G A B, c d e f g a b, z for a rest)");
   const int32_t letter = static_cast<int32_t>(at - kLetters);
   int32_t key = 60 + kSemitones[letter] + (c >= 'a' ? 12 : 0);
   ++*i;
@@ -285,25 +286,33 @@ int32_t Tune::Pitch(std::string_view s, size_t* i, bool keySignature) const {
   return key + shift;
 }
 
+// Digits at *i as a number (none: fallback); 0 and numbers of four digits are refused.
+uint32_t Tune::Digits(std::string_view s, size_t* i, uint32_t fallback) const {
+  const size_t from = *i;
+  uint32_t n = 0;
+  while (*i < s.size() && s[*i] >= '0' && s[*i] <= '9' && *i - from < 4)
+    n = n * 10 + static_cast<uint32_t>(s[(*i)++] - '0');
+  if (*i == from) return fallback;
+  if (n == 0 || n > 999) Fail(line_, "a note length of " + std::string(s.substr(from, *i - from)));
+  return n;
+}
+
 // An optional multiple of the unit: "2", "3/2", "/2", "/", "//".
 uint32_t Tune::Length(std::string_view s, size_t* i, uint32_t unit) const {
-  uint32_t num = 0, den = 1;
-  while (*i < s.size() && s[*i] >= '0' && s[*i] <= '9' && num < 1000) num = num * 10 + static_cast<uint32_t>(s[(*i)++] - '0');
-  if (num == 0) num = 1;
-  while (*i < s.size() && s[*i] == '/') {
+  const uint32_t num = Digits(s, i, 1);
+  uint32_t den = 1;
+  while (*i < s.size() && s[*i] == '/' && den <= 64) {
     ++*i;
-    uint32_t d = 0;
-    while (*i < s.size() && s[*i] >= '0' && s[*i] <= '9' && d < 1000) d = d * 10 + static_cast<uint32_t>(s[(*i)++] - '0');
-    den *= d == 0 ? 2 : d;
-    if (den > 64) Fail(line_, "a note shorter than a 256th");
+    den *= Digits(s, i, 2);
   }
-  if (num >= 1000 || (unit * num) % den != 0) Fail(line_, "a note length that does not fit the beat");
+  if (den > 64 || (unit * num) % den != 0) Fail(line_, "a note length that the beat cannot be divided into");
   return unit * num / den;
 }
 
 int32_t Tune::PitchClass(std::string_view s, size_t* i) const {
   static constexpr int32_t kClasses[] = {9, 11, 0, 2, 4, 5, 7};  // A to G
-  if (*i >= s.size() || s[*i] < 'A' || s[*i] > 'G') Fail(line_, "'" + std::string(s) + "' is not a chord (G, Em, D7, C/E, z)");
+  if (*i >= s.size() || s[*i] < 'A' || s[*i] > 'G')
+    Fail(line_, "'" + std::string(s) + "' is not a chord (G, Em, D7, C/E, z)");
   int32_t pc = kClasses[s[(*i)++] - 'A'];
   if (*i < s.size() && (s[*i] == '#' || s[*i] == 'b')) pc += s[(*i)++] == '#' ? 1 : -1;
   return (pc + 12) % 12;
@@ -311,7 +320,7 @@ int32_t Tune::PitchClass(std::string_view s, size_t* i) const {
 
 CompiledTune Tune::Compile() {
   size_t pos = 0;
-  while (pos <= text_.size()) {
+  while (pos < text_.size()) {
     size_t end = text_.find('\n', pos);
     if (end == std::string_view::npos) end = text_.size();
     ++line_;
@@ -374,7 +383,8 @@ void Tune::ReadLine(const std::vector<std::string>& words, std::string_view rest
     }
     if (form_.empty()) Fail(line_, "the form names no part");
   } else if (parts_.empty() || !form_.empty()) {
-    Fail(line_, "'" + w + "' is not a word of the tune (title, tempo, metre, key, unit, level, voice, pattern, part, form)");
+    Fail(line_,
+         "'" + w + "' is not a word of the tune (title, tempo, metre, key, unit, level, voice, pattern, part, form)");
   } else if (w == "chords") {
     ReadChords(rest);
   } else {
@@ -399,8 +409,7 @@ void Tune::ReadHeader(const std::vector<std::string>& words) {
     out_.key = words[1];
   } else if (w == "unit") {
     const auto [n, d] = Fraction(words[1], "unit");
-    if (kWhole * n % d != 0 || kWhole * n / d % 3 != 0) Fail(line_, "unit '" + words[1] + "' is too short");
-    unit_ = kWhole * n / d;
+    unit_ = kWhole * n / d;  // whole: a fraction's lower number is at most 64
   } else {
     level_ = Number(words[1], 1, 200, "level (percent)");
   }
@@ -441,21 +450,31 @@ void Tune::ReadVoice(const std::vector<std::string>& words) {
     const std::string& opt = words[i];
     if (i + 1 >= words.size()) Fail(line_, "'" + opt + "' needs a value");
     const std::string& val = words[i + 1];
-    if (opt == "velocity") v.velocity = Number(val, 1, 127, "velocity");
-    else if (opt == "expression") v.expression = Number(val, 0, 127, "expression");
-    else if (opt == "pan") v.pan = Number(val, 0, 127, "pan");
-    else if (opt == "reverb") v.reverb = Number(val, 0, 127, "reverb");
-    else if (opt == "chorus") v.chorus = Number(val, 0, 127, "chorus");
-    else if (opt == "transpose") v.transpose = Number(val, -48, 48, "transpose");
-    else if (opt == "legato") v.legato = Number(val, 10, 100, "legato");
-    else if (opt == "play") v.pattern = PatternIndex(val);
+    if (opt == "velocity")
+      v.velocity = Number(val, 1, 127, "velocity");
+    else if (opt == "expression")
+      v.expression = Number(val, 0, 127, "expression");
+    else if (opt == "pan")
+      v.pan = Number(val, 0, 127, "pan");
+    else if (opt == "reverb")
+      v.reverb = Number(val, 0, 127, "reverb");
+    else if (opt == "chorus")
+      v.chorus = Number(val, 0, 127, "chorus");
+    else if (opt == "transpose")
+      v.transpose = Number(val, -48, 48, "transpose");
+    else if (opt == "legato")
+      v.legato = Number(val, 10, 100, "legato");
+    else if (opt == "play")
+      v.pattern = PatternIndex(val);
     else if (opt == "low") {
       size_t at = 0;
       v.low = Pitch(val, &at, false);
       if (at != val.size()) Fail(line_, "'" + val + "' is not one note");
       CheckKey(v.low, line_);
     } else {
-      Fail(line_, "'" + opt + "' is not a voice setting (velocity, expression, pan, reverb, chorus, transpose, low, legato, play)");
+      Fail(line_,
+           "'" + opt +
+               "' is not a voice setting (velocity, expression, pan, reverb, chorus, transpose, low, legato, play)");
     }
   }
   out_.voices.push_back(v.name + " (" + instrument + ")");
@@ -471,7 +490,6 @@ void Tune::ReadPattern(const std::vector<std::string>& words) {
   Pattern p;
   p.name = words[1];
   const auto [n, d] = Fraction(words[2], "pattern unit");
-  if (kWhole * n % d != 0) Fail(line_, "pattern unit '" + words[2] + "' is too short");
   p.unit = kWhole * n / d;
   bool inGroup = false;
   for (size_t w = 3; w < words.size(); ++w) {
@@ -601,8 +619,8 @@ void Tune::ReadBars(size_t voice, std::string_view bars) {
     if (tupletLeft_ > 0) Fail(line_, "a triplet runs past its bar");
     if (v.length - start != bar_)
       Fail(line_, "a bar of " + Span(v.length - start) + " where the metre asks for " + Span(bar_) + ": " +
-                      std::string(bar.substr(bar.find_first_not_of(" \t"), bar.find_last_not_of(" \t\r") -
-                                                                              bar.find_first_not_of(" \t") + 1)));
+                      std::string(bar.substr(bar.find_first_not_of(" \t"),
+                                             bar.find_last_not_of(" \t\r") - bar.find_first_not_of(" \t") + 1)));
     if (v.length > kMaxTicks) Fail(line_, "a part far too long");
   }
 }
@@ -620,14 +638,17 @@ void Tune::ReadNotes(std::string_view s, VoicePart* v, bool keySignature) {
       size_t end = i + 1;
       while (end < s.size() && s[end] >= 'a' && s[end] <= 'z') ++end;
       const std::string_view mark = s.substr(i + 1, end - i - 1);
-      const Dynamic* d = std::find_if(std::begin(kDynamics), std::end(kDynamics), [&](const Dynamic& x) { return mark == x.mark; });
-      if (d == std::end(kDynamics)) Fail(line_, "'!" + std::string(mark) + "' is not a dynamic (!pp !p !mp !mf !f !ff)");
+      const Dynamic* d =
+          std::find_if(std::begin(kDynamics), std::end(kDynamics), [&](const Dynamic& x) { return mark == x.mark; });
+      if (d == std::end(kDynamics))
+        Fail(line_, "'!" + std::string(mark) + "' is not a dynamic (!pp !p !mp !mf !f !ff)");
       v->dynamic = d->percent;
       i = end;
       continue;
     }
     if (c == '(') {
-      if (i + 1 >= s.size() || s[i + 1] != '3' || tupletLeft_ > 0) Fail(line_, "a triplet is written (3 before three notes");
+      if (i + 1 >= s.size() || s[i + 1] != '3' || tupletLeft_ > 0)
+        Fail(line_, "a triplet is written (3 before three notes");
       tupletLeft_ = 3;
       i += 2;
       continue;
@@ -685,7 +706,8 @@ void Tune::ReadChords(std::string_view bars) {
     const std::vector<std::string> symbols = Words(bars.substr(from, to - from));
     from = to + 1;
     if (symbols.empty()) continue;
-    if (bar_ % symbols.size() != 0) Fail(line_, "a bar cannot be shared evenly by " + std::to_string(symbols.size()) + " chords");
+    if (bar_ % symbols.size() != 0)
+      Fail(line_, "a bar cannot be shared evenly by " + std::to_string(symbols.size()) + " chords");
     const uint32_t each = bar_ / static_cast<uint32_t>(symbols.size());
     for (const std::string& sym : symbols) {
       if (sym == ".") {
@@ -705,8 +727,10 @@ void Tune::ReadChords(std::string_view bars) {
         ch.root = PitchClass(sym, &i);
         const size_t slash = sym.find('/', i);
         const std::string suffix = sym.substr(i, slash == std::string::npos ? std::string::npos : slash - i);
-        const Quality* q = std::find_if(std::begin(kQualities), std::end(kQualities), [&](const Quality& x) { return suffix == x.suffix; });
-        if (q == std::end(kQualities)) Fail(line_, "'" + sym + "' is not a chord (G, Em, D7, Cmaj7, Am7, F6, Dsus4, Bdim, C/E, z)");
+        const Quality* q = std::find_if(std::begin(kQualities), std::end(kQualities),
+                                        [&](const Quality& x) { return suffix == x.suffix; });
+        if (q == std::end(kQualities))
+          Fail(line_, "'" + sym + "' is not a chord (G, Em, D7, Cmaj7, Am7, F6, Dsus4, Bdim, C/E, z)");
         ch.steps = q->steps;
         ch.bass = ch.root;
         if (slash != std::string::npos) {
@@ -733,7 +757,7 @@ int32_t Tune::Velocity(const Voice& v, int32_t percent, uint32_t fromPart) const
   const uint32_t beat = kWhole / static_cast<uint32_t>(beatNote_) * (compound ? 3 : 1);
   const uint32_t inBar = fromPart % bar_;
   const int32_t accent = inBar == 0 ? 8 : inBar % beat == 0 ? 3 : 0;
-  return Tuned(v.velocity * percent / 100 + accent, 1, 127);
+  return std::clamp(v.velocity * percent / 100 + accent, 1, 127);
 }
 
 void Tune::Render(const Part& part, uint32_t start, std::vector<Sound>* sounds) const {
@@ -803,7 +827,7 @@ void Tune::RenderPattern(const Pattern& p, size_t voice, const Part& part, uint3
         } else {
           key = rootKey + 12 * ((tone.value - 1) / 7) + ch.steps[static_cast<size_t>((tone.value - 1) % 7)];
         }
-        const int32_t velocity = Tuned(Velocity(vc, 100, t) + tone.accent, 1, 127);
+        const int32_t velocity = std::clamp(Velocity(vc, 100, t) + tone.accent, 1, 127);
         sounds->push_back({start + t, stop - t, CheckKey(key, ch.line), velocity, voice});
       }
     }
@@ -824,8 +848,8 @@ void Tune::CheckRepeats(const std::vector<Sound>& sounds, uint32_t total) const 
   auto same = [&](size_t a, size_t b) { return std::equal(sig.begin() + a, sig.begin() + a + 8, sig.begin() + b); };
   for (size_t s = 0; s + 32 <= bars; ++s) {
     if (same(s, s + 8) && same(s, s + 16) && same(s, s + 24))
-      Fail(formLine_, "bars " + std::to_string(s + 25) + " to " + std::to_string(s + 32) + " play the 8 bars from bar " +
-                          std::to_string(s + 1) + " for the fourth time in a row");
+      Fail(formLine_, "bars " + std::to_string(s + 25) + " to " + std::to_string(s + 32) +
+                          " play the 8 bars from bar " + std::to_string(s + 1) + " for the fourth time in a row");
   }
 }
 
@@ -836,7 +860,8 @@ std::vector<uint8_t> Tune::Midi(const std::vector<Sound>& sounds, uint32_t total
   uint8_t log2 = 0;
   while ((1 << log2) < beatNote_) ++log2;
   const bool compound = beatNote_ == 8 && beats_ % 3 == 0 && beats_ > 3;
-  conductor.Meta(0, 0x58, {static_cast<uint8_t>(beats_), log2, static_cast<uint8_t>(compound ? 36 : 96 / beatNote_), 8});
+  conductor.Meta(0, 0x58,
+                 {static_cast<uint8_t>(beats_), log2, static_cast<uint8_t>(compound ? 36 : 96 / beatNote_), 8});
   conductor.Meta(0, 0x59, {static_cast<uint8_t>(static_cast<int8_t>(fifths_)), static_cast<uint8_t>(minor_ ? 1 : 0)});
   uint32_t at = 0, last = 0;
   int32_t tempo = 0;
@@ -858,7 +883,8 @@ std::vector<uint8_t> Tune::Midi(const std::vector<Sound>& sounds, uint32_t total
     t.Meta(0, 0x03, std::vector<uint8_t>(vc.name.begin(), vc.name.end()));
     t.Message(0, static_cast<uint8_t>(0xC0 | ch), static_cast<uint8_t>(vc.Drums() ? 0 : vc.program - 1));
     // Balance through expression: channel volume (controller 7) belongs to the player's volume setting.
-    t.Message(0, static_cast<uint8_t>(0xB0 | ch), 11, static_cast<uint8_t>(Tuned(vc.expression * level_ / 100, 0, 127)));
+    t.Message(0, static_cast<uint8_t>(0xB0 | ch), 11,
+              static_cast<uint8_t>(std::clamp(vc.expression * level_ / 100, 0, 127)));
     t.Message(0, static_cast<uint8_t>(0xB0 | ch), 10, static_cast<uint8_t>(vc.pan));
     t.Message(0, static_cast<uint8_t>(0xB0 | ch), 91, static_cast<uint8_t>(vc.reverb));
     t.Message(0, static_cast<uint8_t>(0xB0 | ch), 93, static_cast<uint8_t>(vc.chorus));
@@ -878,8 +904,10 @@ std::vector<uint8_t> Tune::Midi(const std::vector<Sound>& sounds, uint32_t total
                      [](const Edge& a, const Edge& b) { return a.tick != b.tick ? a.tick < b.tick : !a.on && b.on; });
     uint32_t now = 0;
     for (const Edge& e : edges) {
-      if (e.on) t.NoteOn(e.tick - now, ch, e.key, e.velocity);
-      else t.NoteOff(e.tick - now, ch, e.key);
+      if (e.on)
+        t.NoteOn(e.tick - now, ch, e.key, e.velocity);
+      else
+        t.NoteOff(e.tick - now, ch, e.key);
       now = e.tick;
     }
     tracks.push_back(t.End(total - now).Bytes());

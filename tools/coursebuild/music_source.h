@@ -15,7 +15,7 @@ struct CompiledTune {
   std::string metre;  // e.g. "6/8"
   int32_t tempo = 0;  // quarter notes a minute at the start
   int32_t bars = 0;
-  double seconds = 0;  // the whole form once through, tempo changes included
+  double seconds = 0;               // the whole form once through, tempo changes included
   std::vector<std::string> voices;  // "name (program N)" or "name (drums)"
   std::vector<uint8_t> midi;
 };
