@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
     ok = false;
   }
-  if (!WriteCourseMusic(outDir, &written, &error)) {
+  if (!WriteCourseMusic(courseDir, outDir, &written, &error)) {
     std::fprintf(stderr, "coursebuild: %s\n", error.c_str());
     ok = false;
   }

@@ -1,8 +1,12 @@
-// MIDI file writing and the course's three pieces: a walk in the meadow (4/4, piano, bass and strings), a
-// waltz by the brook (3/4, flute and harp) and an evening tune (marimba and vibraphone).
+// MIDI file writing, and the course's pieces compiled from course/music/ into the Music folder.
 #include "tools/coursebuild/midi_files.h"
 
+#include <algorithm>
+#include <optional>
+#include <set>
+
 #include "tools/coursebuild/course_files.h"
+#include "tools/coursebuild/music_source.h"
 
 void AppendVarNumber(std::vector<uint8_t>* bytes, uint32_t value) {
   uint8_t groups[5];
@@ -66,140 +70,6 @@ void PutBig(std::vector<uint8_t>* out, uint32_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out->push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-constexpr uint16_t kDivision = 480;
-
-// A note of the melody: semitones above the key's root (or a rest), and its length in eighths.
-struct Note {
-  int8_t step;  // -128: rest
-  uint8_t eighths;
-};
-constexpr int8_t kRest = -128;
-
-struct Piece {
-  const char* file;
-  const char* title;
-  uint32_t tempo;       // microseconds a quarter note
-  uint8_t beatsPerBar;  // quarter notes
-  uint8_t root;         // MIDI key of the tonic
-  uint8_t leadProgram, padProgram, bassProgram;
-  std::vector<int8_t> chords;  // one root a bar, semitones above the tonic (major; 9 is minor vi)
-  std::vector<Note> melody;
-  int repeats;
-};
-
-bool IsMinor(int8_t chord) { return chord == 9 || chord == 2 || chord == 4; }
-
-// One track a voice: the melody, a held chord a bar, and the bass on each bar's first and middle beat.
-std::vector<uint8_t> Compose(const Piece& p) {
-  const uint32_t eighth = kDivision / 2;
-  const uint32_t bar = kDivision * p.beatsPerBar;
-  std::vector<std::vector<uint8_t>> tracks;
-  MidiTrackBuilder conductor;
-  conductor.Text(0, p.title).Tempo(0, p.tempo);
-  conductor.Meta(0, 0x58, {p.beatsPerBar, 2, 24, 8});
-  conductor.End(bar * static_cast<uint32_t>(p.chords.size()) * p.repeats);
-  tracks.push_back(conductor.Bytes());
-
-  MidiTrackBuilder lead(true);
-  lead.Message(0, 0xC0, p.leadProgram).Message(0, 0xB0, 91, 40);
-  uint32_t rest = 0;
-  for (int r = 0; r < p.repeats; ++r) {
-    for (const Note& n : p.melody) {
-      const uint32_t length = n.eighths * eighth;
-      if (n.step == kRest) {
-        rest += length;
-        continue;
-      }
-      const uint8_t key = static_cast<uint8_t>(p.root + 12 + n.step);
-      lead.NoteOn(rest, 0, key, r % 2 ? 88 : 80).NoteOff(length - 20, 0, key);
-      rest = 20;
-    }
-  }
-  tracks.push_back(lead.End(rest).Bytes());
-
-  MidiTrackBuilder pad(true), bass(true);
-  pad.Message(0, 0xC1, p.padProgram).Message(0, 0xB1, 7, 70);
-  bass.Message(0, 0xC2, p.bassProgram);
-  uint32_t padRest = 0, bassRest = 0;
-  for (int r = 0; r < p.repeats; ++r) {
-    for (int8_t chord : p.chords) {
-      const uint8_t base = static_cast<uint8_t>(p.root + chord);
-      const uint8_t third = static_cast<uint8_t>(base + (IsMinor(chord) ? 3 : 4));
-      const uint8_t fifth = static_cast<uint8_t>(base + 7);
-      pad.NoteOn(padRest, 1, base, 50).NoteOn(0, 1, third, 46).NoteOn(0, 1, fifth, 46);
-      pad.NoteOff(bar - 10, 1, base).NoteOff(0, 1, third).NoteOff(0, 1, fifth);
-      padRest = 10;
-      const uint8_t low = static_cast<uint8_t>(base - 24);
-      const uint32_t half = bar / 2 >= kDivision ? kDivision * (p.beatsPerBar / 2 + p.beatsPerBar % 2) : bar;
-      bass.NoteOn(bassRest, 2, low, 90).NoteOff(half - 30, 2, low);
-      bass.NoteOn(30, 2, static_cast<uint8_t>(low + 7), 76).NoteOff(bar - half - 30, 2, static_cast<uint8_t>(low + 7));
-      bassRest = 30;
-    }
-  }
-  tracks.push_back(pad.End(padRest).Bytes());
-  tracks.push_back(bass.End(bassRest).Bytes());
-  return MidiFileBytes(1, kDivision, tracks);
-}
-
-std::vector<Piece> Pieces() {
-  return {
-      {"Meadow.mid",
-       "A Walk in the Meadow",
-       600000,
-       4,
-       60,
-       0,
-       48,
-       32,
-       {0, 9, 5, 7, 0, 9, 2, 7},
-       {{4, 2},     {7, 2}, {9, 2}, {7, 2},  {4, 2},  {0, 2}, {2, 4}, {4, 2}, {5, 2}, {4, 2}, {2, 2}, {0, 4},
-        {kRest, 4}, {7, 2}, {9, 2}, {12, 4}, {11, 2}, {9, 2}, {7, 4}, {5, 2}, {4, 2}, {2, 4}, {0, 8}},
-       3},
-      {"Brook.mid",
-       "Waltz by the Brook",
-       500000,
-       3,
-       65,
-       73,
-       46,
-       32,
-       {0, 7, 0, 5, 9, 2, 7, 0},
-       {{0, 2},
-        {4, 2},
-        {7, 2},
-        {11, 4},
-        {7, 2},
-        {12, 2},
-        {9, 2},
-        {5, 2},
-        {9, 4},
-        {kRest, 2},
-        {7, 2},
-        {5, 2},
-        {4, 2},
-        {2, 4},
-        {5, 2},
-        {4, 2},
-        {2, 2},
-        {0, 2},
-        {4, 6}},
-       4},
-      {"Lanterns.mid",
-       "Lanterns at Dusk",
-       680000,
-       4,
-       57,
-       12,
-       11,
-       33,
-       {0, 5, 7, 0, 9, 5, 2, 7},
-       {{0, 1},     {4, 1}, {7, 2}, {4, 2}, {7, 2}, {9, 2}, {7, 2}, {5, 2},  {4, 2},  {2, 4},
-        {kRest, 4}, {5, 2}, {9, 2}, {7, 2}, {5, 2}, {4, 2}, {7, 2}, {12, 4}, {11, 2}, {9, 2},
-        {7, 2},     {2, 2}, {4, 4}, {2, 2}, {4, 2}, {5, 2}, {7, 2}, {0, 4}},
-       3},
-  };
-}
-
 }  // namespace
 
 std::vector<uint8_t> MidiFileBytes(uint16_t format, uint16_t division,
@@ -217,19 +87,32 @@ std::vector<uint8_t> MidiFileBytes(uint16_t format, uint16_t division,
   return out;
 }
 
-std::vector<CourseMusic> ComposeCourseMusic() {
-  std::vector<CourseMusic> music;
-  for (const Piece& p : Pieces()) music.push_back({p.file, Compose(p)});
-  return music;
+std::vector<std::filesystem::path> CourseTunes(const std::filesystem::path& courseDir) {
+  std::vector<std::filesystem::path> tunes;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(courseDir / "music", ec))
+    if (entry.path().extension() == ".tune") tunes.push_back(entry.path());
+  std::sort(tunes.begin(), tunes.end());
+  return tunes;
 }
 
-bool WriteCourseMusic(const std::filesystem::path& gameDir, std::vector<std::filesystem::path>* written,
-                      std::string* error) {
-  for (const CourseMusic& m : ComposeCourseMusic()) {
-    const std::filesystem::path path = gameDir / "Music" / m.file;
-    const WriteOutcome outcome = WriteIfChanged(path, m.midi, error);
+bool WriteCourseMusic(const std::filesystem::path& courseDir, const std::filesystem::path& gameDir,
+                      std::vector<std::filesystem::path>* written, std::string* error) {
+  const std::filesystem::path music = gameDir / "Music";
+  std::set<std::filesystem::path> made;
+  for (const std::filesystem::path& source : CourseTunes(courseDir)) {
+    const std::optional<CompiledTune> tune = CompileTuneFile(source, error);
+    if (!tune) return false;
+    const std::filesystem::path path = music / source.stem().concat(".mid");
+    made.insert(path);
+    const WriteOutcome outcome = WriteIfChanged(path, tune->midi, error);
     if (outcome == WriteOutcome::Failed) return false;
     if (outcome == WriteOutcome::Written) written->push_back(path);
+  }
+  // Random music plays whatever the folder holds: a piece dropped from the course must go from it too.
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(music, ec)) {
+    if (entry.path().extension() == ".mid" && made.count(entry.path()) == 0) std::filesystem::remove(entry.path(), ec);
   }
   return true;
 }

@@ -1,5 +1,5 @@
 // Standard MIDI files written from code: a small track builder (running status, tempo, sysex and text
-// meta events, tracks with or without their end) for tests, and the course's own pieces for Music/.
+// meta events, tracks with or without their end) for the tune compiler and tests, and the course's pieces.
 #pragma once
 
 #include <cstdint>
@@ -32,12 +32,10 @@ class MidiTrackBuilder {
 // "MThd" with format, track count and division, then one "MTrk" chunk per track.
 std::vector<uint8_t> MidiFileBytes(uint16_t format, uint16_t division, const std::vector<std::vector<uint8_t>>& tracks);
 
-struct CourseMusic {
-  std::string file;  // name inside Music, e.g. "Meadow.mid"
-  std::vector<uint8_t> midi;
-};
-// The course's pieces, composed from integers alone: the same bytes on every build.
-std::vector<CourseMusic> ComposeCourseMusic();
-// Writes them into gameDir/Music, each only when its bytes changed; the paths written are added to *written.
-bool WriteCourseMusic(const std::filesystem::path& gameDir, std::vector<std::filesystem::path>* written,
-                      std::string* error);
+// The course's tune sources, course/music/*.tune, in name order.
+std::vector<std::filesystem::path> CourseTunes(const std::filesystem::path& courseDir);
+// Compiles every tune into gameDir/Music/NAME.mid, writing each only when its bytes changed, and removes the
+// .mid files there that no tune makes. The paths written are added to *written; a tune that does not compile
+// stops it with the compiler's message in *error.
+bool WriteCourseMusic(const std::filesystem::path& courseDir, const std::filesystem::path& gameDir,
+                      std::vector<std::filesystem::path>* written, std::string* error);
