@@ -34,6 +34,6 @@ int32_t LoadSettings();  // once at start-up; writes the defaults on the first r
 int32_t SavePlayerNames();
 int32_t SaveMusicSettings();
 int32_t SaveBestScores();
-int32_t ClearBestScores();  // stored and in memory; memory is untouched when the key does not open
+int32_t ClearBestScores();  // stored, then in memory; memory is untouched when the store fails
 
 void ResetSettingsForTest();
