@@ -54,6 +54,16 @@ int32_t SaveValues(Write write) {
 
 }  // namespace
 
+std::vector<SettingsValue> FirstRunSettings(std::string_view owner) {
+  std::vector<SettingsValue> values;
+  for (int32_t n = 1; n <= kBestScoreCount; ++n) values.push_back({BestValueName(n), kEmptyBestScoreText});
+  values.push_back({"Music", "Random"});
+  values.push_back({"MusicVol", "1000"});
+  values.push_back({PlayerValueName(1), std::string(owner)});
+  for (int32_t slot = 2; slot <= kPlayerSlots; ++slot) values.push_back({PlayerValueName(slot), PlayerValueName(slot)});
+  return values;
+}
+
 int32_t LoadSettings() {
   std::string owner = RegisteredOwner();
   if (owner.size() >= sizeof gSettings.ownerName) owner.clear();
@@ -65,13 +75,9 @@ int32_t LoadSettings() {
   if (status != kSettingsOk) return status;  // this run keeps the built-in defaults
 
   if (created) {
-    for (int32_t n = 1; n <= kBestScoreCount; ++n) SettingsSetValue(&key, BestValueName(n), kEmptyBestScoreText);
-    CopyText("Random", gSettings.musicChoice, sizeof gSettings.musicChoice);
-    SettingsSetValue(&key, "Music", gSettings.musicChoice);
-    SettingsSetValue(&key, "MusicVol", "1000");
-    SettingsSetValue(&key, PlayerValueName(1), gSettings.ownerName);
-    for (int32_t slot = 2; slot <= kPlayerSlots; ++slot)
-      SettingsSetValue(&key, PlayerValueName(slot), PlayerValueName(slot));
+    for (const SettingsValue& value : FirstRunSettings(gSettings.ownerName)) {
+      SettingsSetValue(&key, value.name, value.text);
+    }
     // First run: the desktop-shortcut question is asked here, after the defaults are on disk and before they
     // are read back. It uses its own key; this one stays open for the reads below. When the defaults did not
     // reach the disk the next start is a first run again and asks then: the question never comes twice.

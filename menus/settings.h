@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "menus/bestscores.h"
+#include "platform/settings_file.h"
 #include "round/round_data.h"
 
 constexpr size_t kBestScoreTextLength = 34;
@@ -28,6 +30,9 @@ std::string FormatBestScore(const PlayerRecord& record);
 // Reads a best-score text into record: strokes, and the name before the first '#' of characters 0..15 (no '#'
 // leaves the name as it was). A text too short or with a stroke character below '0' reads as the empty text.
 void ParseBestScore(std::string_view text, PlayerRecord* record);
+
+// The values the first run stores: player 1 is the machine's owner.
+std::vector<SettingsValue> FirstRunSettings(std::string_view owner);
 
 // Each returns the settings key's status; the game goes on whatever it is.
 int32_t LoadSettings();  // once at start-up; writes the defaults on the first run
