@@ -40,6 +40,29 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetMusicOptionsForTest();
 }
 
+int32_t RunGame() {
+  try {
+    return WinMain();
+  } catch (const HeadlessIdle&) {
+    return -1;
+  }
+}
+
+std::vector<int64_t> Traced(const std::string& what) {
+  std::vector<int64_t> values;
+  for (const HeadlessTrace& t : HeadlessTraces()) {
+    if (t.what == what) values.push_back(t.value);
+  }
+  return values;
+}
+
+BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx, int16_t dy) { return {x, y, sx, sy, dx, dy}; }
+
+std::string S(const BallState& b) {
+  auto n = [](int v) { return std::to_string(v); };
+  return n(b.x) + "," + n(b.y) + " " + n(b.speedX) + "," + n(b.speedY) + " " + n(b.dirX) + "," + n(b.dirY);
+}
+
 HeadlessInput InputAt(uint32_t time, HeadlessInput::Kind kind) {
   HeadlessInput in;
   in.time = time;

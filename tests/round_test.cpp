@@ -139,19 +139,9 @@ class RoundTest : public ::testing::Test {
     ASSERT_TRUE(ParsePlayScript(in, &parsed, &error)) << error;
     for (const HeadlessInput& input : parsed.inputs) HeadlessSchedule(input);
     HeadlessSetRunOn(15000);  // long enough for any roll after the last input
-    try {
-      exitCode_ = WinMain();
-    } catch (const HeadlessIdle&) {
-    }
+    exitCode_ = RunGame();
   }
 
-  static std::vector<int64_t> Traced(const std::string& what) {
-    std::vector<int64_t> values;
-    for (const HeadlessTrace& t : HeadlessTraces()) {
-      if (t.what == what) values.push_back(t.value);
-    }
-    return values;
-  }
   static int32_t Count(const std::vector<int64_t>& values, int64_t value) {
     return static_cast<int32_t>(std::count(values.begin(), values.end(), value));
   }
