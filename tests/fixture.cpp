@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "green/hole.h"
 #include "green/physics.h"
@@ -16,6 +17,7 @@
 #include "menus/title_menu.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
+#include "platform/settings_file.h"
 #include "platform/system.h"
 #include "round/demo.h"
 #include "round/round_data.h"
@@ -55,6 +57,14 @@ std::vector<int64_t> Traced(const std::string& what) {
   }
   return values;
 }
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ostringstream out;
+  out << std::ifstream(path, std::ios::binary).rdbuf();
+  return out.str();
+}
+
+std::string SettingsText() { return ReadText(SettingsFilePath()); }
 
 BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx, int16_t dy) { return {x, y, sx, sy, dx, dy}; }
 

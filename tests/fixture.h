@@ -34,6 +34,10 @@ int32_t RunGame();
 // The values traced under what ("state", "phase"), in order.
 std::vector<int64_t> Traced(const std::string& what);
 
+// A whole file's bytes ("" when it cannot be read), and the settings file's.
+std::string ReadText(const std::filesystem::path& path);
+std::string SettingsText();
+
 // A ball at (x, y) with speeds and directions, and the same as "x,y sx,sy dx,dy".
 BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx = 1, int16_t dy = 1);
 std::string S(const BallState& b);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -149,12 +148,6 @@ class RoundTest : public ::testing::Test {
     int32_t n = 0;
     for (const HeadlessSound& s : HeadlessSounds()) n += s.name == name && s.action == action;
     return n;
-  }
-  std::string SettingsText() const {
-    std::ifstream in(config_ / "Lindqvarn" / "Kormo1.reg");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
 
   fs::path config_;

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "menus/bestscores.h"
@@ -29,12 +28,6 @@ PlayerRecord Record(const char* name, int8_t strokesEach) {
   std::memcpy(r.name, name, std::min(std::strlen(name), sizeof r.name - 1));
   for (int8_t& s : r.strokes) s = strokesEach;
   return r;
-}
-
-std::string ReadText(const fs::path& path) {
-  std::ostringstream out;
-  out << std::ifstream(path, std::ios::binary).rdbuf();
-  return out.str();
 }
 
 class SettingsTest : public ::testing::Test {

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,11 +48,6 @@ class TitleMenuTest : public GameFolderTest {
   void SetUp() override {
     GameFolderTest::SetUp();
     HeadlessSetRunOn(3000);
-  }
-  std::string SettingsText() {
-    std::ostringstream out;
-    out << std::ifstream(dir_ / "config" / "Lindqvarn" / "Kormo1.reg").rdbuf();
-    return out.str();
   }
 };
 

@@ -31,7 +31,7 @@ constexpr int32_t kExitIdle = 3;
 constexpr int32_t kExitUsage = 2;
 
 const char* kUsage =
-    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--times] [--frames OUT] [--every MS]\n"
+    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--times] [--phases] [--frames OUT] [--every MS]\n"
     "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
     "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
     "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n"
@@ -42,8 +42,10 @@ const char* kUsage =
 
 // Options that stand alone; every other option takes the next word as its value.
 bool IsFlag(const char* name) {
-  return std::strcmp(name, "codes") == 0 || std::strcmp(name, "trace") == 0 || std::strcmp(name, "json") == 0 ||
-         std::strcmp(name, "times") == 0;
+  for (const char* flag : {"codes", "trace", "json", "times", "phases"}) {
+    if (std::strcmp(name, flag) == 0) return true;
+  }
+  return false;
 }
 
 bool ReadOptions(int argc, char** argv, Options* options) {
@@ -80,8 +82,10 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
-// A line's virtual time, for the runs whose point is timing ("--times"); empty otherwise.
+// A line's virtual time, for the runs whose point is timing ("--times"); empty otherwise. The round's phases
+// are printed only with "--phases".
 bool gTimes = false;
+bool gPhases = false;
 std::string At(uint32_t time) { return gTimes ? "\"t\":" + std::to_string(time) + "," : ""; }
 
 std::string Strokes(const PlayerRecord& record) {
@@ -172,8 +176,10 @@ int RunPlay(const Options& o) {
   }
   HeadlessSetRunOn(script.runOn);
   gTimes = o.count("times") != 0;
+  gPhases = o.count("phases") != 0;
   HeadlessOnTrace([](const HeadlessTrace& t) {
     TakeRound(t);
+    if (t.what == "phase" && !gPhases) return;
     std::printf("{%s\"%s\":%lld}\n", At(t.time).c_str(), t.what.c_str(), static_cast<long long>(t.value));
   });
   ::setenv("XDG_CONFIG_HOME", std::filesystem::absolute(o.at("config")).c_str(), 1);
