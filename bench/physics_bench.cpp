@@ -14,42 +14,29 @@
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "shell/shell.h"
+#include "tests/fixture.h"
 
 namespace {
-
-void Put(int32_t x, int32_t y, uint8_t code) { gHole.map[x + 640 * (479 - y)] = code; }
-void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t code) {
-  for (int32_t y = y0; y <= y1; ++y) {
-    for (int32_t x = x0; x <= x1; ++x) Put(x, y, code);
-  }
-}
 
 // A green walled in on four sides (straight walls 0..3 facing in), with a slope, heavy ground and a
 // centre slope when busy is set.
 void BuildGreen(bool busy) {
-  HeadlessReset(HeadlessConfig{});
-  ResetShellForTest();
-  ResetDisplayForTest();
-  ResetRoundForTest();
-  ResetMotionForTest();
-  ResetHoleForTest();
-  ResetSpritesForTest();
-  ResetStatusForTest();
+  ResetAllForTest();
   for (int32_t i = 0; i < 256; ++i) gHole.codeTable[i] = static_cast<uint8_t>(i);
   std::fill(gHole.map.begin(), gHole.map.end(), uint8_t{3});
   gHole.wallTable[0] = {-1, 0};
   gHole.wallTable[1] = {1, 0};
   gHole.wallTable[2] = {0, -1};
   gHole.wallTable[3] = {0, 1};
-  Fill(20, 20, 22, 420, 0xA0);
-  Fill(617, 20, 619, 420, 0xA1);
-  Fill(20, 20, 619, 22, 0xA2);
-  Fill(20, 418, 619, 420, 0xA3);
+  FillMapCodes(20, 20, 22, 420, 0xA0);
+  FillMapCodes(617, 20, 619, 420, 0xA1);
+  FillMapCodes(20, 20, 619, 22, 0xA2);
+  FillMapCodes(20, 418, 619, 420, 0xA3);
   if (busy) {
-    Fill(100, 100, 250, 200, 0x84);  // down south
-    Fill(350, 250, 500, 380, kCodeHeavy);
+    FillMapCodes(100, 100, 250, 200, 0x84);  // down south
+    FillMapCodes(350, 250, 500, 380, kCodeHeavy);
     gHole.centreTable[0] = {450, 120};
-    Fill(400, 60, 500, 180, 0xB0);
+    FillMapCodes(400, 60, 500, 180, 0xB0);
     gHole.holeSlopeStrength = 2;
   }
   gRound.currentHole = 1;

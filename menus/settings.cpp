@@ -54,6 +54,16 @@ int32_t SaveValues(Write write) {
 
 }  // namespace
 
+std::vector<SettingsValue> FirstRunSettings(std::string_view owner) {
+  std::vector<SettingsValue> values;
+  for (int32_t n = 1; n <= kBestScoreCount; ++n) values.push_back({BestValueName(n), kEmptyBestScoreText});
+  values.push_back({"Music", "Random"});
+  values.push_back({"MusicVol", "1000"});
+  values.push_back({PlayerValueName(1), std::string(owner)});
+  for (int32_t slot = 2; slot <= kPlayerSlots; ++slot) values.push_back({PlayerValueName(slot), PlayerValueName(slot)});
+  return values;
+}
+
 int32_t LoadSettings() {
   std::string owner = RegisteredOwner();
   if (owner.size() >= sizeof gSettings.ownerName) owner.clear();
@@ -65,17 +75,13 @@ int32_t LoadSettings() {
   if (status != kSettingsOk) return status;  // this run keeps the built-in defaults
 
   if (created) {
-    for (int32_t n = 1; n <= kBestScoreCount; ++n) SettingsSetValue(&key, BestValueName(n), kEmptyBestScoreText);
-    CopyText("Random", gSettings.musicChoice, sizeof gSettings.musicChoice);
-    SettingsSetValue(&key, "Music", gSettings.musicChoice);
-    SettingsSetValue(&key, "MusicVol", "1000");
-    SettingsSetValue(&key, PlayerValueName(1), gSettings.ownerName);
-    for (int32_t slot = 2; slot <= kPlayerSlots; ++slot)
-      SettingsSetValue(&key, PlayerValueName(slot), PlayerValueName(slot));
-    SettingsFlushKey(&key);
+    for (const SettingsValue& value : FirstRunSettings(gSettings.ownerName)) {
+      SettingsSetValue(&key, value.name, value.text);
+    }
     // First run: the desktop-shortcut question is asked here, after the defaults are on disk and before they
-    // are read back. It uses its own key; this one stays open for the reads below.
-    AskDesktopShortcut();
+    // are read back. It uses its own key; this one stays open for the reads below. When the defaults did not
+    // reach the disk the next start is a first run again and asks then: the question never comes twice.
+    if (SettingsFlushKey(&key) == kSettingsOk) AskDesktopShortcut();
   }
 
   std::string text;
@@ -124,15 +130,19 @@ int32_t SaveBestScores() {
   });
 }
 
+// The table shown afterwards is the one on disk: memory is cleared only once the empty table is stored.
 int32_t ClearBestScores() {
-  return SaveValues([](SettingsKey* key, int32_t* failure) {
-    for (int32_t n = 1; n <= kBestScoreCount; ++n) {
+  const int32_t status = SaveValues([](SettingsKey* key, int32_t* failure) {
+    for (int32_t n = 1; n <= kBestScoreCount; ++n)
       Keep(SettingsSetValue(key, BestValueName(n), kEmptyBestScoreText), failure);
-      PlayerRecord& record = gBestScores.records[n - 1];
-      std::memset(record.name, 0, sizeof record.name);
-      std::memset(record.strokes, 0, sizeof record.strokes);
-    }
   });
+  if (status != kSettingsOk) return status;
+  for (int32_t n = 0; n < kBestScoreCount; ++n) {
+    PlayerRecord& record = gBestScores.records[n];
+    std::memset(record.name, 0, sizeof record.name);
+    std::memset(record.strokes, 0, sizeof record.strokes);
+  }
+  return status;
 }
 
 void ResetSettingsForTest() { gSettings = SettingsState{}; }

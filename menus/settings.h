@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "menus/bestscores.h"
+#include "platform/settings_file.h"
 #include "round/round_data.h"
 
 constexpr size_t kBestScoreTextLength = 34;
@@ -29,11 +31,14 @@ std::string FormatBestScore(const PlayerRecord& record);
 // leaves the name as it was). A text too short or with a stroke character below '0' reads as the empty text.
 void ParseBestScore(std::string_view text, PlayerRecord* record);
 
+// The values the first run stores: player 1 is the machine's owner.
+std::vector<SettingsValue> FirstRunSettings(std::string_view owner);
+
 // Each returns the settings key's status; the game goes on whatever it is.
 int32_t LoadSettings();  // once at start-up; writes the defaults on the first run
 int32_t SavePlayerNames();
 int32_t SaveMusicSettings();
 int32_t SaveBestScores();
-int32_t ClearBestScores();  // stored and in memory; memory is untouched when the key does not open
+int32_t ClearBestScores();  // stored, then in memory; memory is untouched when the store fails
 
 void ResetSettingsForTest();

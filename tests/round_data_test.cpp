@@ -1,10 +1,8 @@
-// The round's records: byte layouts, the course's pars and the values the program starts with.
+// The round's records: the course's pars and the values the program starts with.
+#include "round/round_data.h"
+
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstring>
-
-#include "round/round_data.h"
 #include "tests/fixture.h"
 
 TEST(RoundDataTest, CourseParsAndStartValues) {
@@ -24,21 +22,6 @@ TEST(RoundDataTest, CourseParsAndStartValues) {
   EXPECT_EQ(gRound.lastCursor.x, kNoPosition);
   EXPECT_EQ(gRound.padPosition.y, kNoPosition);
   EXPECT_EQ(gRound.aimPoint.x, 0);
-}
-
-TEST(RoundDataTest, APlayerRecordCopiesAsAllItsBytes) {
-  PlayerRecord player{};
-  std::strcpy(player.name, "Ann");
-  player.strokes[17] = 5;
-  player.playing = kSittingOut;
-  player.spare = 0x5A;
-  PlayerRecord best;
-  std::memcpy(&best, &player, sizeof best);  // how a finished round becomes a best-score record
-  EXPECT_EQ(std::memcmp(&best, &player, 36), 0);
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(&best)[34], kSittingOut);
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(&best)[35], 0x5A);
-  EXPECT_EQ(offsetof(PlayerRecord, strokes), 16u);
-  EXPECT_EQ(offsetof(CourseRecord, holes) + 17 * sizeof(HoleRecord) + offsetof(HoleRecord, par), 33u + 17 * 33 + 32);
 }
 
 TEST(RoundDataTest, PhaseChangesAreTraced) {

@@ -1,13 +1,11 @@
 // Whole rounds on the test course: the program from start-up, driven by scripted clicks on the virtual
 // clock, watched through the round's records, the traced phases, the sounds and the settings file.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,20 +138,9 @@ class RoundTest : public ::testing::Test {
     ASSERT_TRUE(ParsePlayScript(in, &parsed, &error)) << error;
     for (const HeadlessInput& input : parsed.inputs) HeadlessSchedule(input);
     HeadlessSetRunOn(15000);  // long enough for any roll after the last input
-    try {
-      WinMain();
-    } catch (const HeadlessIdle&) {
-    }
+    exitCode_ = RunGame();
   }
 
-
-  static std::vector<int64_t> Traced(const std::string& what) {
-    std::vector<int64_t> values;
-    for (const HeadlessTrace& t : HeadlessTraces()) {
-      if (t.what == what) values.push_back(t.value);
-    }
-    return values;
-  }
   static int32_t Count(const std::vector<int64_t>& values, int64_t value) {
     return static_cast<int32_t>(std::count(values.begin(), values.end(), value));
   }
@@ -162,16 +149,11 @@ class RoundTest : public ::testing::Test {
     for (const HeadlessSound& s : HeadlessSounds()) n += s.name == name && s.action == action;
     return n;
   }
-  std::string SettingsText() const {
-    std::ifstream in(config_ / "Lindqvarn" / "Kormo1.reg");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   fs::path config_;
   fs::path previousDir_;
   std::string previousConfig_;
+  int32_t exitCode_ = -1;  // -1: the game was still running when the script ran out
 };
 
 // Every change of phase that ended a player's turn, in order, with the hole it was on.
@@ -179,7 +161,8 @@ struct TurnWatcher {
   std::vector<std::pair<int32_t, int32_t>> placings;  // (hole, player) at each start of placing
   void Install() {
     HeadlessOnTrace([this](const HeadlessTrace& t) {
-      if (t.what == "phase" && t.value == kPhasePlacing) placings.emplace_back(gRound.currentHole, gRound.currentPlayer);
+      if (t.what == "phase" && t.value == kPhasePlacing)
+        placings.emplace_back(gRound.currentHole, gRound.currentPlayer);
     });
   }
 };
@@ -212,7 +195,8 @@ TEST_F(RoundTest, OnePlayerPlaysEveryHoleFromNewRoundToEndOfRound) {
   ScheduleCall(finalCard, [&] { cardHole = gRound.playPhase == kPhaseScoreShowing ? gRound.currentHole : -1; });
   Run(s);
 
-  for (int32_t hole = 1; hole <= 18; ++hole) EXPECT_EQ(gRound.players[0].strokes[hole - 1], ExpectedStrokes(hole)) << hole;
+  for (int32_t hole = 1; hole <= 18; ++hole)
+    EXPECT_EQ(gRound.players[0].strokes[hole - 1], ExpectedStrokes(hole)) << hole;
   const std::vector<int64_t> phases = Traced("phase");
   EXPECT_EQ(Count(phases, kPhaseHoleInOne), 6);
   EXPECT_EQ(Count(phases, kPhaseOverLimit), 12);
@@ -378,11 +362,32 @@ TEST_F(RoundTest, JumpingAheadLeavesSkippedHolesUnscoredAndTheRoundOutOfTheBestS
   s.Continue(2000);  // the final score card
   Run(s);
   for (int32_t hole = 1; hole <= 4; ++hole) EXPECT_EQ(gRound.players[0].strokes[hole - 1], 0) << hole;
-  for (int32_t hole = 5; hole <= 18; ++hole) EXPECT_EQ(gRound.players[0].strokes[hole - 1], ExpectedStrokes(hole)) << hole;
+  for (int32_t hole = 5; hole <= 18; ++hole)
+    EXPECT_EQ(gRound.players[0].strokes[hole - 1], ExpectedStrokes(hole)) << hole;
   EXPECT_EQ(Count(Traced("phase"), kPhaseCelebration), 0);
   EXPECT_EQ(gBestScores.records[0].name[0], '\0');
   EXPECT_EQ(SettingsText().find("Ann"), std::string::npos);
   EXPECT_EQ(Traced("state").back(), kStateTitleMenu);
+}
+
+// Holes 1 to 17 played in two strokes each, then an ace on 18: a new best score, whose celebration ends
+// with the window closed. The program ends with code 0 and the score saved.
+TEST_F(RoundTest, ClosingTheWindowDuringTheCelebrationEndsTheProgramWithTheScoreSaved) {
+  Script s;
+  s.At(kStartUp, "round Ann").Place(1);
+  ScheduleCall(s.Now() + 100, [] {
+    for (int8_t& strokes : gRound.players[0].strokes) strokes = 2;
+    JumpToHole(17);
+  });
+  s.Wait(300);
+  PlayHole(s, 18);
+  s.Continue().At(1000, "close");
+  bool celebrating = false;
+  ScheduleCall(s.Now() - 1, [&] { celebrating = HeadlessSoundPlaying("snds\\July4.wav"); });
+  Run(s);
+  EXPECT_TRUE(celebrating);
+  EXPECT_EQ(exitCode_, 0);
+  EXPECT_NE(SettingsText().find("\"Best 01\"=\"Ann#############222222222222222221\""), std::string::npos);
 }
 
 TEST_F(RoundTest, EscapeDuringARollTakesEffectOnceTheBallStops) {
@@ -431,17 +436,18 @@ TEST_F(RoundTest, TheLKeyOpensHoleSelectAndTheChosenHoleComesNext) {
 
 // The Brindlemoor course for two players, each hole played with the line `quillmere-sim check` found for
 // it (its "par" report): every hole at or under par, the score card before hole 10, and both rounds in the
-// best-scores table, celebrated and saved.
+// best-scores table, each celebrated in its player's colour and saved; Esc at the second celebration ends
+// the round with the fanfare stopped.
 TEST_F(RoundTest, TwoPlayersPlayBrindlemoorAtOrUnderParIntoTheBestScores) {
   struct ParLine {
     POINT pad, aim;
   };
-  constexpr ParLine kLines[18] = {
-      {{71, 319}, {196, 258}},  {{77, 232}, {111, 220}}, {{87, 254}, {192, 261}},  {{76, 185}, {144, 175}},
-      {{132, 362}, {204, 337}}, {{138, 364}, {53, 217}}, {{83, 353}, {159, 345}},  {{89, 213}, {158, 196}},
-      {{67, 239}, {118, 225}},  {{235, 371}, {262, 376}}, {{77, 219}, {154, 229}}, {{69, 115}, {150, 149}},
-      {{185, 356}, {219, 313}}, {{320, 191}, {322, 220}}, {{70, 147}, {118, 166}}, {{103, 398}, {136, 372}},
-      {{70, 220}, {117, 208}},  {{74, 119}, {151, 163}}};
+  constexpr ParLine kLines[18] = {{{71, 319}, {196, 258}},  {{77, 232}, {111, 220}},  {{87, 254}, {192, 261}},
+                                  {{76, 185}, {144, 175}},  {{132, 362}, {204, 337}}, {{138, 364}, {53, 217}},
+                                  {{83, 353}, {159, 345}},  {{89, 213}, {158, 196}},  {{67, 239}, {118, 225}},
+                                  {{235, 371}, {262, 376}}, {{77, 219}, {154, 229}},  {{69, 115}, {150, 149}},
+                                  {{185, 356}, {219, 313}}, {{320, 191}, {322, 220}}, {{70, 147}, {118, 166}},
+                                  {{103, 398}, {136, 372}}, {{70, 220}, {117, 208}},  {{74, 119}, {151, 163}}};
   ASSERT_TRUE(SetCurrentDirectoryA(QUILL_BRINDLEMOOR_DIR));
   Script s;
   s.At(kStartUp, "round Ann|Bob");
@@ -452,21 +458,26 @@ TEST_F(RoundTest, TwoPlayersPlayBrindlemoorAtOrUnderParIntoTheBestScores) {
       s.Wait(1200);  // the player's name is shown before the turn
       s.Move(line.pad.x, line.pad.y).Click(line.pad.x, line.pad.y, 100).Stroke(line.aim.x, line.aim.y);
       s.Continue();
-      if (hole == 18) {
-        celebrations.push_back(s.Now() + 1000);
-        s.Continue(2000);  // leaves the best-scores table
-      }
+      if (hole == 18) celebrations.push_back(s.Now() + 1000);
+      if (hole == 18 && player == 1) s.Continue(2000);  // leaves Ann's table
     }
     if (hole == 9) s.Continue(500);  // the score card before hole 10
   }
-  s.Continue(2000);  // leaves the final score card
+  s.At(2000, "key Escape");  // Bob's table: Esc ends the round there
   int8_t holeAtCard = 0;
   HeadlessOnTrace([&](const HeadlessTrace& t) {
     if (t.what == "phase" && t.value == kPhaseScoreCard && holeAtCard == 0) holeAtCard = gRound.currentHole;
   });
-  std::vector<int32_t> tableShown;
-  for (const uint32_t at : celebrations)
-    ScheduleCall(at, [&] { tableShown.push_back(gRound.playPhase == kPhaseCelebration ? gRound.currentPlayer : 0); });
+  // Each player's row of the table, highlighted in that player's colour: (player, row 1's and row 2's name cell).
+  std::vector<std::vector<int32_t>> tableShown;
+  for (const uint32_t at : celebrations) {
+    ScheduleCall(at, [&] {
+      const auto cell = [](int32_t row) {
+        return HeadlessScreen()->pixels[size_t(152 + 21 * (row - 1) + 11) * 640 + 110];
+      };
+      tableShown.push_back({gRound.playPhase == kPhaseCelebration ? gRound.currentPlayer : 0, cell(1), cell(2)});
+    });
+  }
   Run(s);
 
   for (int32_t hole = 1; hole <= 18; ++hole) {
@@ -477,8 +488,11 @@ TEST_F(RoundTest, TwoPlayersPlayBrindlemoorAtOrUnderParIntoTheBestScores) {
     }
   }
   EXPECT_EQ(holeAtCard, 10);
-  EXPECT_EQ(tableShown, (std::vector<int32_t>{1, 2}));
+  const int32_t panel = ColorTo565(RGB(192, 192, 192)), ann = ColorTo565(RGB(248, 248, 80)),
+                bob = ColorTo565(RGB(8, 224, 184));
+  EXPECT_EQ(tableShown, (std::vector<std::vector<int32_t>>{{1, ann, panel}, {2, panel, bob}}));
   EXPECT_EQ(SoundCount("snds\\July4.wav", HeadlessSoundAction::Loop), 2);
+  EXPECT_FALSE(HeadlessSoundPlaying("snds\\July4.wav"));
   EXPECT_STREQ(gBestScores.records[0].name, "Ann");
   EXPECT_STREQ(gBestScores.records[1].name, "Bob");
   const std::string settings = SettingsText();

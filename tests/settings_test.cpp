@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "menus/bestscores.h"
@@ -29,12 +28,6 @@ PlayerRecord Record(const char* name, int8_t strokesEach) {
   std::memcpy(r.name, name, std::min(std::strlen(name), sizeof r.name - 1));
   for (int8_t& s : r.strokes) s = strokesEach;
   return r;
-}
-
-std::string ReadText(const fs::path& path) {
-  std::ostringstream out;
-  out << std::ifstream(path, std::ios::binary).rdbuf();
-  return out.str();
 }
 
 class SettingsTest : public ::testing::Test {
@@ -273,6 +266,44 @@ TEST_F(SettingsTest, AnUnreadableFileIsAKeyThatDoesNotOpen) {
   EXPECT_STREQ(gBestScores.records[0].name, "Kept");  // memory untouched too
   EXPECT_NE(SaveBestScores(), kSettingsOk);
   EXPECT_TRUE(fs::is_directory(file_));
+
+  // Nor does a file over 1 MiB: the game writes about a kilobyte.
+  fs::remove_all(file_);
+  const std::string music = std::string(kSettingsKeyHeader) + "\n\"Music\"=\"None\"\n";
+  WriteFile(music + std::string((1u << 20) - music.size(), '\n'));
+  EXPECT_EQ(LoadSettings(), kSettingsOk);
+  EXPECT_STREQ(gSettings.musicChoice, "None");
+  ResetSettingsForTest();
+  WriteFile(music + std::string((1u << 20) - music.size() + 1, '\n'));
+  EXPECT_EQ(LoadSettings(), kSettingsAccessDenied);
+  EXPECT_STREQ(gSettings.musicChoice, "");
+  EXPECT_EQ(fs::file_size(file_), (1u << 20) + 1);
+}
+
+// A folder where the temporary file goes, then folders under every name a damaged file could be kept as:
+// each write fails whole, and the table in memory stays the one on disk.
+TEST_F(SettingsTest, AWriteThatFailsChangesNeitherTheFileNorTheTable) {
+  ASSERT_EQ(LoadSettings(), kSettingsOk);
+  gBestScores.records[0] = Record("Kept", 3);
+  ASSERT_EQ(SaveBestScores(), kSettingsOk);
+  const std::string saved = ReadText(file_);
+  const fs::path temporary = file_.string() + "." + std::to_string(::getpid()) + ".tmp";
+  fs::create_directories(temporary);
+  EXPECT_EQ(ClearBestScores(), kSettingsAccessDenied);
+  EXPECT_STREQ(gBestScores.records[0].name, "Kept");
+  EXPECT_EQ(ReadText(file_), saved);
+  fs::remove(temporary);
+
+  WriteFile(saved + "rubbish\n");
+  for (int32_t n = 0; n < 1000; ++n)
+    fs::create_directories(file_.string() + ".bad" + (n ? "." + std::to_string(n) : ""));
+  EXPECT_EQ(ClearBestScores(), kSettingsWriteFault);
+  EXPECT_STREQ(gBestScores.records[0].name, "Kept");
+  EXPECT_EQ(ReadText(file_), saved + "rubbish\n");
+  fs::remove(file_.string() + ".bad.999");
+  EXPECT_EQ(ClearBestScores(), kSettingsOk);
+  EXPECT_EQ(ReadText(file_.string() + ".bad.999"), saved + "rubbish\n");
+  EXPECT_STREQ(gBestScores.records[0].name, "");
 }
 
 TEST_F(SettingsTest, SavesNeedAnExistingKeyAndClearingWorksOnBoth) {

@@ -1,13 +1,14 @@
 // The shell: frame timer, random numbers, mouse messages, start-up failures, activation and closing.
+#include "shell/shell.h"
+
 #include <gtest/gtest.h>
 
+#include "media/music.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "platform/system.h"
-#include "shell/display.h"
-#include "media/music.h"
 #include "round/round_data.h"
-#include "shell/shell.h"
+#include "shell/display.h"
 #include "tests/fixture.h"
 
 namespace {
@@ -31,14 +32,6 @@ HeadlessInput ActivateAt(uint32_t time, bool active) {
   return in;
 }
 
-std::vector<int64_t> StatesSeen() {
-  std::vector<int64_t> states;
-  for (const HeadlessTrace& t : HeadlessTraces()) {
-    if (t.what == "state") states.push_back(t.value);
-  }
-  return states;
-}
-
 }  // namespace
 
 TEST(FrameWaitTest, PacesFromTheResetAndCatchesUpAfterALateStep) {
@@ -53,7 +46,7 @@ TEST(FrameWaitTest, PacesFromTheResetAndCatchesUpAfterALateStep) {
   EXPECT_EQ(FrameWait(100), 9999u);
   EXPECT_EQ(FrameWait(100), 9999u);
   EXPECT_EQ(FrameWait(100), 9999u);
-  EXPECT_EQ(timeGetTime(), 1951u);  // late steps do not wait at all
+  EXPECT_EQ(timeGetTime(), 1951u);   // late steps do not wait at all
   EXPECT_EQ(FrameWait(100), 1000u);  // the accumulated deadline 2000 is ahead again: no drift
   EXPECT_EQ(timeGetTime(), 2001u);
 }
@@ -115,7 +108,7 @@ TEST(CursorTest, HelpersLeaveTheDisplayCounterWhereTheGameExpects) {
   EXPECT_EQ(ShowCursor(false), -1);
   ShowCursor(true);
   ShowCursor(true);
-  ShowCursor(true);  // 2
+  ShowCursor(true);   // 2
   HideMouseCursor();  // stops as soon as the count is no longer above 0
   EXPECT_TRUE(HeadlessCursorVisible());
   EXPECT_EQ(ShowCursor(true), 1);
@@ -158,13 +151,6 @@ TEST(ProbeTest, DecidesPlatformAndVersionFromWhatTheMachineReports) {
 
 class StartupTest : public GameFolderTest {
  protected:
-  int32_t RunGame() {
-    try {
-      return WinMain();
-    } catch (const HeadlessIdle&) {
-      return -1;
-    }
-  }
   std::string OnlyMessage() {
     const auto& boxes = HeadlessMessageBoxes();
     EXPECT_EQ(boxes.size(), 1u);
@@ -239,7 +225,7 @@ TEST_F(StartupTest, StartsOnTheTitleAndClosesWithExitCodeZero) {
   HeadlessSchedule(At(1000, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   // Closing the window takes the title menu with it, whose quit result leaves the quitting state behind.
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
   EXPECT_TRUE(HeadlessMessageBoxes().empty());
   EXPECT_FALSE(HeadlessCursorVisible());
   EXPECT_TRUE(HeadlessAudioOpen());
@@ -274,7 +260,7 @@ TEST_F(StartupTest, BestScoresScreenShowsUntilAClick) {
   HeadlessSchedule(At(400, HeadlessInput::Kind::Close));
   EXPECT_EQ(RunGame(), 0);
   EXPECT_NE(scores, title);  // every tick draws the table and presents it
-  EXPECT_EQ(StatesSeen(),
+  EXPECT_EQ(Traced("state"),
             (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
 }
 
@@ -289,7 +275,7 @@ TEST_F(StartupTest, WithoutSoundTheGameStillStarts) {
 TEST_F(StartupTest, DeactivationOutsidePlayEndsTheProgram) {
   HeadlessSchedule(ActivateAt(500, false));
   EXPECT_EQ(RunGame(), 0);
-  EXPECT_EQ(StatesSeen(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
   EXPECT_EQ(gShell.quitFlag, 1);
 }
 
@@ -324,7 +310,7 @@ TEST_F(StartupTest, DeactivationDuringPlayFreezesUntilActivatedAgain) {
   EXPECT_EQ(quietTicks, 0u);
   EXPECT_FALSE(streamWhileAway);  // the music closed while the game was away...
   EXPECT_TRUE(streamBack);        // ...and reopened on its return
-  EXPECT_EQ(StatesSeen(),
+  EXPECT_EQ(Traced("state"),
             (std::vector<int64_t>{kStateTitleMenu, kStatePlay, kStateBestScores, kStateTitleMenu, kStateQuitting}));
 }
 

@@ -2,6 +2,7 @@
 #include "menus/shortcut.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "menus/settings.h"
 #include "platform/desktop.h"
+#include "platform/settings_file.h"
 #include "shell/shell.h"
 #include "tests/desktop_fixture.h"
 
@@ -163,6 +165,24 @@ TEST_F(FirstRun, NoWritesNothingAndTheQuestionNeverComesBack) {
   }
   EXPECT_EQ(Questions(), 1u);
   EXPECT_TRUE(fs::is_empty(desktop_));
+}
+
+TEST_F(FirstRun, DefaultsThatCannotBeWrittenLeaveTheQuestionToTheStartThatWritesThem) {
+  fs::create_directories(desktop_);
+  const fs::path temporary = settingsFile_.string() + "." + std::to_string(::getpid()) + ".tmp";
+  fs::create_directories(temporary);  // the first write fails
+  HeadlessQueueAnswer(IDNO);
+  Start();
+  EXPECT_EQ(Questions(), 0u);
+  ResetSettingsForTest();
+  EXPECT_EQ(LoadSettings(), kSettingsAccessDenied);
+  fs::remove(temporary);
+  for (int32_t run = 0; run < 2; ++run) {
+    ResetSettingsForTest();
+    EXPECT_EQ(LoadSettings(), kSettingsOk);
+  }
+  EXPECT_EQ(Questions(), 1u);
+  EXPECT_TRUE(fs::exists(settingsFile_));
 }
 
 TEST_F(FirstRun, WithoutADesktopFolderNothingIsAsked) {

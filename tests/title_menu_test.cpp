@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,10 +19,12 @@
 
 namespace {
 
-
-
-
-
+// The three marquee texts as the menu scrolls them: 24 blanks before, blanks after up to 77 characters.
+std::string Marquee(int32_t text) {
+  const std::string messages[kMarqueeTexts] = {"Let's get this show on the road!", "Get on your mark, Get set, GO!!",
+                                               "What are you waiting for, PUTT!"};
+  return std::string(24, ' ') + messages[text] + std::string(53 - messages[text].size(), ' ');
+}
 
 void Click(uint32_t time, int32_t id) { HeadlessSchedule(ClickControlAt(time, id)); }
 
@@ -39,17 +39,8 @@ void Rename(uint32_t time, int32_t slot, const std::string& name) {
   ScheduleType(time + 2, name);
 }
 
-
 std::string Name(int32_t slot) {
   return std::string(gRound.players[slot - 1].name, strnlen(gRound.players[slot - 1].name, 16));
-}
-
-std::vector<int64_t> States() {
-  std::vector<int64_t> states;
-  for (const HeadlessTrace& t : HeadlessTraces()) {
-    if (t.what == "state") states.push_back(t.value);
-  }
-  return states;
 }
 
 class TitleMenuTest : public GameFolderTest {
@@ -58,32 +49,20 @@ class TitleMenuTest : public GameFolderTest {
     GameFolderTest::SetUp();
     HeadlessSetRunOn(3000);
   }
-  int32_t RunGame() {
-    try {
-      return WinMain();
-    } catch (const HeadlessIdle&) {
-      return -1;
-    }
-  }
-  std::string SettingsText() {
-    std::ostringstream out;
-    out << std::ifstream(dir_ / "config" / "Lindqvarn" / "Kormo1.reg").rdbuf();
-    return out.str();
-  }
 };
 
 TEST(MarqueeTest, TextsArePaddedAndPickedInThirds) {
-  const std::string messages[kMarqueeTexts] = {"Let's get this show on the road!", "Get on your mark, Get set, GO!!",
-                                               "What are you waiting for, PUTT!"};
   for (int32_t i = 0; i < kMarqueeTexts; ++i) {
-    const char* text = gTitleMenu.marquee + static_cast<ptrdiff_t>(i) * kMarqueeStride;
-    EXPECT_EQ(std::string(text), std::string(24, ' ') + messages[i] + std::string(53 - messages[i].size(), ' '));
+    EXPECT_EQ(std::string(gTitleMenu.marquee + static_cast<ptrdiff_t>(i) * kMarqueeStride), Marquee(i));
     char first[21], last[21];
     MarqueeWindow(i, 0, first);
     MarqueeWindow(i, kMarqueeLastPosition, last);
     EXPECT_EQ(std::string(first), std::string(20, ' '));
     EXPECT_EQ(std::string(last), std::string(20, ' '));
   }
+  char window[21];
+  MarqueeWindow(0, 30, window);
+  EXPECT_STREQ(window, "get this show on the");
   EXPECT_EQ(PickMarqueeText(0), 0);
   EXPECT_EQ(PickMarqueeText(10922), 0);
   EXPECT_EQ(PickMarqueeText(10923), 1);
@@ -120,7 +99,7 @@ TEST_F(TitleMenuTest, NamesArriveWithTheFirstTickWithOnlySlotOneTicked) {
   EXPECT_EQ(lateFocus, 1001u);
   EXPECT_EQ(selection, MAKELPARAM(0, static_cast<int32_t>(late[0].size())));
   // Esc is the menu's QUIT.
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
 }
 
 TEST_F(TitleMenuTest, SlotsOneAndThreeMakeARoundOfThreeAndTheNamesAreSaved) {
@@ -137,8 +116,8 @@ TEST_F(TitleMenuTest, SlotsOneAndThreeMakeARoundOfThreeAndTheNamesAreSaved) {
   EXPECT_EQ(gRound.players[0].playing, 0);
   EXPECT_EQ(gRound.players[1].playing, kSittingOut);
   EXPECT_EQ(gRound.players[2].playing, 0);
-  ASSERT_GE(States().size(), 2u);  // the round itself ends at once: this folder has no holes
-  EXPECT_EQ(States()[1], kStatePlay);
+  ASSERT_GE(Traced("state").size(), 2u);  // the round itself ends at once: this folder has no holes
+  EXPECT_EQ(Traced("state")[1], kStatePlay);
   const std::string saved = SettingsText();
   EXPECT_NE(saved.find("\"Player 1\"=\"Ann\""), std::string::npos) << saved;
   EXPECT_NE(saved.find("\"Player 3\"=\"Cara\""), std::string::npos) << saved;
@@ -169,7 +148,7 @@ TEST_F(TitleMenuTest, StartWithNobodyTickedEndsTheProgram) {
   EXPECT_EQ(focusAfterUntick, 1u);
   EXPECT_FALSE(nameBoxEnabled);
   EXPECT_EQ(gRound.playerCount, 0);
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateQuitting}));
 }
 
 TEST_F(TitleMenuTest, ClearBestScoresAsksAndOnlyYesClears) {
@@ -195,7 +174,7 @@ TEST_F(TitleMenuTest, ClearBestScoresAsksAndOnlyYesClears) {
   EXPECT_EQ(afterNo, FormatBestScore(best));
   EXPECT_TRUE(menuStillUp);
   EXPECT_EQ(FormatBestScore(gBestScores.records[0]), kEmptyBestScoreText);
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores}));
   ASSERT_EQ(HeadlessMessageBoxes().size(), 2u);
   EXPECT_EQ(HeadlessMessageBoxes()[0].text, "Clear Best Scores?");
   EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Quillmere Brindlemoor");
@@ -216,11 +195,8 @@ TEST_F(TitleMenuTest, MarqueeShowsFiftyEightPositionsOfATextBeforeSwitching) {
   SchedulePress(12000, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
   ASSERT_EQ(shown.size(), 59u);
-  for (int32_t p = 0; p <= kMarqueeLastPosition; ++p) {
-    char expected[21];
-    MarqueeWindow(firstText, p, expected);
-    EXPECT_EQ(shown[static_cast<size_t>(p)], expected) << p;
-  }
+  for (int32_t p = 0; p <= kMarqueeLastPosition; ++p)
+    EXPECT_EQ(shown[size_t(p)], Marquee(firstText).substr(p, 20)) << p;
   EXPECT_NE(shown[30], std::string(20, ' '));
   EXPECT_EQ(shown[58], std::string(20, ' '));  // the next text starts with its blank window
 }
@@ -236,11 +212,10 @@ TEST_F(TitleMenuTest, ReopenedMenuContinuesTheScroll) {
   ScheduleCall(1450, [&] { firstWindowAfter = DialogItemText(1); });
   SchedulePress(1500, VK_ESCAPE);
   EXPECT_EQ(RunGame(), 0);
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"),
+            (std::vector<int64_t>{kStateTitleMenu, kStateBestScores, kStateTitleMenu, kStateQuitting}));
   EXPECT_EQ(scrollAtReopen, 5);
-  char expected[21];
-  MarqueeWindow(gTitleMenu.textIndex, 5, expected);
-  EXPECT_EQ(firstWindowAfter, expected);
+  EXPECT_EQ(firstWindowAfter, Marquee(gTitleMenu.textIndex).substr(5, 20));
 }
 
 TEST_F(TitleMenuTest, AboutClosesWithOkEnterAndEscThenPausesASecond) {
@@ -256,8 +231,8 @@ TEST_F(TitleMenuTest, AboutClosesWithOkEnterAndEscThenPausesASecond) {
   for (const HeadlessTrace& t : HeadlessTraces()) {
     if (t.what == "state" && t.value == kStateTitleMenu) backAt.push_back(t.time);
   }
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateAbout, kStateTitleMenu, kStateAbout, kStateTitleMenu,
-                                            kStateAbout, kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateAbout, kStateTitleMenu, kStateAbout,
+                                                   kStateTitleMenu, kStateAbout, kStateTitleMenu, kStateQuitting}));
   ASSERT_EQ(backAt.size(), 4u);
   EXPECT_GE(backAt[1], 1400u);  // one second after OK
   EXPECT_LT(backAt[1], 1410u);
@@ -277,7 +252,7 @@ TEST_F(TitleMenuTest, DemoButtonPicksAHoleAndComesBack) {
   EXPECT_EQ(RunGame(), 0);
   EXPECT_EQ(demoFlags[0], 0);
   EXPECT_EQ(demoFlags[1], 0);
-  EXPECT_EQ(States(), (std::vector<int64_t>{kStateTitleMenu, kStateDemo, kStateTitleMenu, kStateQuitting}));
+  EXPECT_EQ(Traced("state"), (std::vector<int64_t>{kStateTitleMenu, kStateDemo, kStateTitleMenu, kStateQuitting}));
 }
 
 class SmallDialogTest : public GameFolderTest {

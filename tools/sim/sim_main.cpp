@@ -1,20 +1,26 @@
 // quillmere-sim: the real game modules on the headless backend, for tests, course design and checking.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "menus/bestscores.h"
+#include "menus/settings.h"
 #include "platform/headless/headless.h"
+#include "platform/settings_file.h"
 #include "platform/system.h"
 #include "shell/shell.h"
 #include "tools/sim/check_command.h"
-#include "tools/sim/picture_check.h"
 #include "tools/sim/design_command.h"
 #include "tools/sim/green_commands.h"
 #include "tools/sim/music_command.h"
+#include "tools/sim/picture_check.h"
 #include "tools/sim/script.h"
 
 namespace {
@@ -25,7 +31,7 @@ constexpr int32_t kExitIdle = 3;
 constexpr int32_t kExitUsage = 2;
 
 const char* kUsage =
-    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--frames OUT] [--every MS]\n"
+    "usage: quillmere-sim play --game DIR --config DIR --script FILE [--times] [--phases] [--frames OUT] [--every MS]\n"
     "       quillmere-sim render --game DIR --hole N --out FILE.png [--codes]\n"
     "       quillmere-sim stroke --game DIR --hole N --ball X,Y --aim X,Y [--stroke K] [--trace]\n"
     "       quillmere-sim demo --game DIR --hole N [--frames OUT] [--every MS]\n"
@@ -36,7 +42,10 @@ const char* kUsage =
 
 // Options that stand alone; every other option takes the next word as its value.
 bool IsFlag(const char* name) {
-  return std::strcmp(name, "codes") == 0 || std::strcmp(name, "trace") == 0 || std::strcmp(name, "json") == 0;
+  for (const char* flag : {"codes", "trace", "json", "times", "phases"}) {
+    if (std::strcmp(name, flag) == 0) return true;
+  }
+  return false;
 }
 
 bool ReadOptions(int argc, char** argv, Options* options) {
@@ -73,13 +82,71 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
-// Screenshots every `every` ms up to the script's end, numbered in time order.
-int32_t PrintEnd(const char* how, int32_t code) {
-  for (const HeadlessMessageBox& box : HeadlessMessageBoxes()) {
-    std::printf("{\"t\":%u,\"messagebox\":%s,\"caption\":%s,\"answer\":%d}\n", box.time, JsonString(box.text).c_str(),
-                JsonString(box.caption).c_str(), box.answer);
+// A line's virtual time, for the runs whose point is timing ("--times"); empty otherwise. The round's phases
+// are printed only with "--phases".
+bool gTimes = false;
+bool gPhases = false;
+std::string At(uint32_t time) { return gTimes ? "\"t\":" + std::to_string(time) + "," : ""; }
+
+std::string Strokes(const PlayerRecord& record) {
+  std::string out;
+  for (int32_t hole = 0; hole < kHoleCount; ++hole) out += (hole ? "," : "") + std::to_string(record.strokes[hole]);
+  return "[" + out + "]";
+}
+
+std::string Name(const PlayerRecord& record) {
+  return JsonString(std::string(record.name, ::strnlen(record.name, 15)));
+}
+
+SettingsParse StoredSettings() {
+  std::ifstream file(SettingsFilePath(), std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return file ? ParseSettingsText(text.str()) : SettingsParse{};
+}
+
+// The players as the last round ended, before the title menu seats them afresh; a round still under way
+// when the run ends is taken as it stands.
+std::vector<PlayerRecord> gLastRound;
+bool gRoundUnderWay = false;
+
+void TakeRound(const HeadlessTrace& t) {
+  const bool starts = t.what == "state" && t.value == kStatePlay;
+  const bool ends = t.what == "phase" && t.value == kPhaseEndRound;
+  if (!starts && !ends) return;
+  gRoundUnderWay = starts;
+  gLastRound.assign(gRound.players, gRound.players + (ends ? gRound.playerCount : 0));
+}
+
+// What the user would see after the run: the last round's players and their strokes per hole, the best-score
+// table, and every stored setting that is not what it was before (on a first run: not the first run's default).
+void PrintOutcome(const SettingsParse& before) {
+  if (gRoundUnderWay) gLastRound.assign(gRound.players, gRound.players + gRound.playerCount);
+  for (int32_t slot = 1; slot <= static_cast<int32_t>(gLastRound.size()); ++slot) {
+    const PlayerRecord& player = gLastRound[slot - 1];
+    if (player.playing == kSittingOut) continue;
+    std::printf("{\"player\":%d,\"name\":%s,\"strokes\":%s}\n", slot, Name(player).c_str(), Strokes(player).c_str());
   }
-  std::printf("{\"t\":%u,\"%s\":%d}\n", timeGetTime(), how, code);
+  for (int32_t place = 1; place <= kBestScoreCount; ++place) {
+    const PlayerRecord& best = gBestScores.records[place - 1];
+    if (best.name[0] == '\0' && best.strokes[0] == 0) continue;
+    std::printf("{\"best\":%d,\"name\":%s,\"strokes\":%s}\n", place, Name(best).c_str(), Strokes(best).c_str());
+  }
+  for (const SettingsValue& value : StoredSettings().values) {
+    const auto same = [&](const SettingsValue& old) { return old.name == value.name && old.text == value.text; };
+    if (std::none_of(before.values.begin(), before.values.end(), same)) {
+      std::printf("{\"setting\":%s,\"value\":%s}\n", JsonString(value.name).c_str(), JsonString(value.text).c_str());
+    }
+  }
+}
+
+int32_t PrintEnd(const char* how, int32_t code, const SettingsParse& settingsBefore) {
+  for (const HeadlessMessageBox& box : HeadlessMessageBoxes()) {
+    std::printf("{%s\"messagebox\":%s,\"caption\":%s,\"answer\":%d}\n", At(box.time).c_str(),
+                JsonString(box.text).c_str(), JsonString(box.caption).c_str(), box.answer);
+  }
+  std::printf("{%s\"%s\":%d}\n", At(timeGetTime()).c_str(), how, code);
+  PrintOutcome(settingsBefore);
   return code;
 }
 
@@ -108,19 +175,25 @@ int RunPlay(const Options& o) {
     ScheduleFrames(std::filesystem::absolute(o.at("frames")).string(), every, HeadlessLastScheduledTime());
   }
   HeadlessSetRunOn(script.runOn);
+  gTimes = o.count("times") != 0;
+  gPhases = o.count("phases") != 0;
   HeadlessOnTrace([](const HeadlessTrace& t) {
-    std::printf("{\"t\":%u,\"%s\":%lld}\n", t.time, t.what.c_str(), static_cast<long long>(t.value));
+    TakeRound(t);
+    if (t.what == "phase" && !gPhases) return;
+    std::printf("{%s\"%s\":%lld}\n", At(t.time).c_str(), t.what.c_str(), static_cast<long long>(t.value));
   });
   ::setenv("XDG_CONFIG_HOME", std::filesystem::absolute(o.at("config")).c_str(), 1);
   if (!SetCurrentDirectoryA(o.at("game"))) {
     std::fprintf(stderr, "quillmere-sim: cannot enter game folder %s\n", o.at("game").c_str());
     return kExitUsage;
   }
-  std::printf("{\"t\":%u,\"state\":%u}\n", timeGetTime(), gShell.applicationState);
+  SettingsParse before = StoredSettings();
+  if (!std::filesystem::exists(SettingsFilePath())) before.values = FirstRunSettings(RegisteredOwner());
+  std::printf("{%s\"state\":%u}\n", At(timeGetTime()).c_str(), gShell.applicationState);
   try {
-    return PrintEnd("exit", WinMain());
+    return PrintEnd("exit", WinMain(), before);
   } catch (const HeadlessIdle&) {
-    return PrintEnd("idle", kExitIdle);
+    return PrintEnd("idle", kExitIdle, before);
   }
 }
 
