@@ -1,8 +1,14 @@
 // Music on Windows: the game's stream calls go to the real midiStream functions on the MIDI mapper, and the
 // system synthesizer plays them; done-callbacks arrive on the multimedia system's thread as they always did.
-#include <mmsystem.h>
-#include <windows.h>
 
+// <windows.h> comes first: the other Windows headers build on it.
+// clang-format off
+#include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 #include "platform/win32/win32_bridge.h"
@@ -19,12 +25,53 @@ struct Shadow {
   void* game;
 };
 
+// The system's stream thread hands its messages to a thread of ours, which calls the game. Wine's stream calls
+// wait for that thread to answer, so a game callback waiting there for a lock the caller holds would never
+// return; relayed, the system thread never waits on the game.
+struct Note {
+  const Listener* listener;
+  uintptr_t out;
+  UINT message;
+  void* game;
+  DWORD flags;
+};
+
+struct Relay {
+  std::mutex lock;
+  std::condition_variable wake;
+  std::deque<Note> notes;
+};
+
+Relay& TheRelay() {
+  static auto* relay = new Relay;  // the relay thread outlives every static
+  return *relay;
+}
+
+void RelayLoop() {
+  Relay& r = TheRelay();
+  for (;;) {
+    std::unique_lock hold(r.lock);
+    r.wake.wait(hold, [&] { return !r.notes.empty(); });
+    const Note n = r.notes.front();
+    r.notes.pop_front();
+    hold.unlock();
+    n.listener->done(n.out, n.message, n.listener->instance, n.game, n.flags);
+  }
+}
+
 void CALLBACK OnStreamMessage(HMIDIOUT out, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
   const auto* listener = reinterpret_cast<const Listener*>(instance);
   if (!listener || !listener->done) return;
+  static std::once_flag started;
+  std::call_once(started, [] { std::thread(RelayLoop).detach(); });
   const auto* shadow = message == MOM_DONE ? reinterpret_cast<const Shadow*>(param1) : nullptr;
-  listener->done(reinterpret_cast<uintptr_t>(out), message, listener->instance, shadow ? shadow->game : nullptr,
-                 shadow ? shadow->real.dwFlags : 0);
+  Relay& r = TheRelay();
+  {
+    std::lock_guard hold(r.lock);
+    r.notes.push_back(Note{listener, reinterpret_cast<uintptr_t>(out), message, shadow ? shadow->game : nullptr,
+                           shadow ? shadow->real.dwFlags : 0});
+  }
+  r.wake.notify_one();
 }
 
 HMIDISTRM Stream(uintptr_t s) { return reinterpret_cast<HMIDISTRM>(s); }

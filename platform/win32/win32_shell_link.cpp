@@ -1,9 +1,12 @@
 // The shell's side of the desktop shortcut: the desktop folder from SHGetFolderPath, links made through
 // IShellLink and saved through IPersistFile.
+
+// <windows.h> comes first: the other Windows headers build on it.
+// clang-format off
+#include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
-
+// clang-format on
 #include <string>
 
 #include "platform/win32/win32_bridge.h"

@@ -150,8 +150,13 @@ bool AudioIsOpen() { return W32AudioIsOpen(); }
 
 bool ClaimSingleInstance(const char* name) { return W32ClaimInstance(name ? name : "Quillmere1"); }
 
+// Shown to a debugger (or Wine's debugstr channel) as well, since a GUI program's stderr often goes nowhere.
 void TraceState(const char* what, int64_t value) {
-  if (W32DebugOn()) std::fprintf(stderr, "%s=%lld\n", what, static_cast<long long>(value));
+  if (!W32DebugOn()) return;
+  char line[96];
+  std::snprintf(line, sizeof line, "%s=%lld\n", what, static_cast<long long>(value));
+  std::fputs(line, stderr);
+  W32DebugString(line);
 }
 
 // ---- Beneath the message queue ------------------------------------------------------------------------

@@ -1,9 +1,12 @@
 // The Windows side of the display and input: one borderless desktop-size window with a 640x480 RGB565 DIB
 // section stretched into it (aspect kept, nearest pixel), the real message loop, the multimedia clock at a
 // 1 ms period, the cursor, message boxes, the single-instance mutex and the DirectX probe.
-#include <ddraw.h>
-#include <windows.h>
 
+// <windows.h> comes first: the other Windows headers build on it.
+// clang-format off
+#include <windows.h>
+#include <ddraw.h>
+// clang-format on
 #include <cstring>
 
 #include "platform/win32/win32_bridge.h"
@@ -105,6 +108,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       QueueChar(static_cast<uint8_t>(wParam));
       return 0;
     case WM_ACTIVATEAPP:
+      if (W32DebugOn()) OutputDebugStringA(wParam ? "activated\n" : "deactivated\n");
       if ((wParam != 0) != gWindow.active) {
         gWindow.active = wParam != 0;
         QueueActivation(gWindow.active);
