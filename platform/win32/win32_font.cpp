@@ -2,11 +2,8 @@
 // font engine, glyph by glyph through GetGlyphOutline.
 #include <windows.h>
 
-#include <map>
-#include <mutex>
-#include <tuple>
-
 #include "platform/font.h"
+#include "platform/font_cache.h"
 
 namespace {
 
@@ -17,14 +14,6 @@ struct Face {
   HFONT font = nullptr;
   HDC dc = nullptr;
 };
-
-std::mutex gMutex;
-using CacheKey = std::tuple<std::string, int32_t, int32_t>;
-struct CacheEntry {
-  Font* font;
-  int32_t refs;
-};
-std::map<CacheKey, CacheEntry> gCache;
 
 // Rows of a GGO_BITMAP glyph are padded to whole 32-bit words.
 void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
@@ -56,12 +45,8 @@ void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
 Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t averageWidth) {
   if (pixelHeight <= 0) return nullptr;
   if (averageWidth < 0) averageWidth = 0;
-  std::lock_guard lock(gMutex);
-  const CacheKey key{fontFile, pixelHeight, averageWidth};
-  if (auto it = gCache.find(key); it != gCache.end()) {
-    ++it->second.refs;
-    return it->second.font;
-  }
+  std::lock_guard lock(FontCacheMutex());
+  if (Font* cached = FindCachedFont(fontFile, pixelHeight, averageWidth)) return cached;
   const bool bold = fontFile == kBoldName;
   HFONT handle =
       CreateFontA(-pixelHeight, averageWidth, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -79,19 +64,14 @@ Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t average
   font->descent = tm.tmDescent;
   font->height = tm.tmAscent + tm.tmDescent;
   font->averageWidth = tm.tmAveCharWidth;
-  gCache.emplace(key, CacheEntry{font, 1});
+  AddCachedFont(fontFile, pixelHeight, averageWidth, font);
   return font;
 }
 
 void CloseFont(Font* font) {
   if (!font) return;
-  std::lock_guard lock(gMutex);
-  for (auto it = gCache.begin(); it != gCache.end(); ++it) {
-    if (it->second.font != font) continue;
-    if (--it->second.refs > 0) return;
-    gCache.erase(it);
-    break;
-  }
+  std::lock_guard lock(FontCacheMutex());
+  if (!ReleaseCachedFont(font)) return;
   auto* face = static_cast<Face*>(font->face);
   DeleteDC(face->dc);
   DeleteObject(face->font);
@@ -101,7 +81,7 @@ void CloseFont(Font* font) {
 
 const Glyph& FontGlyph(Font* font, uint8_t ch) {
   Glyph& g = font->glyphs[ch];
-  std::lock_guard lock(gMutex);
+  std::lock_guard lock(FontCacheMutex());
   if (!g.loaded) LoadGlyph(font, ch, &g);
   return g;
 }

@@ -10,7 +10,7 @@ add_library(platform INTERFACE)
 target_include_directories(platform INTERFACE ${PROJECT_SOURCE_DIR})
 # The platform code both backends share, with the Windows versions of files, fonts, PNG output, the
 # registry and the shell link in place of the POSIX ones.
-set(shared audio_mixer bmp dialog dialog_boxes dialog_draw dialog_edit dialog_input files gdi messages surface sync
+set(shared audio_mixer bmp dialog dialog_boxes dialog_draw dialog_edit dialog_input files font_cache gdi messages surface sync
     text_encoding)
 list(TRANSFORM shared PREPEND ${PROJECT_SOURCE_DIR}/platform/)
 list(TRANSFORM shared APPEND .cpp)
