@@ -81,6 +81,8 @@ Shadow* ShadowOf(uintptr_t s) { return reinterpret_cast<Shadow*>(s); }
 }  // namespace
 
 uint32_t W32MidiStreamOpen(uintptr_t* stream, uint32_t* deviceId, W32MidiDone done, uintptr_t instance) {
+  // No synthesizer at all: stay silent without asking the mapper, which Wine can spin in for good then.
+  if (midiOutGetNumDevs() == 0) return MMSYSERR_NODRIVER;
   // Lives as long as the process: a late callback may still name it after the stream closed.
   auto* listener = new Listener{done, instance};
   UINT device = deviceId ? *deviceId : MIDI_MAPPER;
