@@ -1,11 +1,11 @@
 // Game files: the current directory, Windows-style relative paths matched case-insensitively, whole reads.
 #include <dirent.h>
-#include <fnmatch.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -33,6 +33,26 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
   return name;
 }
 
+// '*' and '?' wildcards ignoring case; a leading dot is matched only by a dot, as the shell's patterns do.
+bool WildcardMatch(const char* pattern, const char* name, bool atStart = true) {
+  for (; *pattern; ++pattern, ++name) {
+    if (*pattern == '*') {
+      if (atStart && *name == '.') return false;
+      for (const char* rest = name;; ++rest) {
+        if (WildcardMatch(pattern + 1, rest, false)) return true;
+        if (!*rest) return false;
+      }
+    }
+    if (!*name || (atStart && *name == '.' && *pattern != '.')) return false;
+    if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
+                               std::tolower(static_cast<unsigned char>(*name))) {
+      return false;
+    }
+    atStart = false;
+  }
+  return !*name;
+}
+
 }  // namespace
 
 std::string GetCurrentDirectoryA() {
@@ -44,6 +64,9 @@ std::string GetCurrentDirectoryA() {
 bool SetCurrentDirectoryA(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
 std::string ResolveGamePath(const std::string& windowsPath) {
+#ifdef _WIN32
+  return windowsPath;  // the file system itself ignores case and takes both separators
+#endif
   std::string path = windowsPath;
   for (char& c : path) {
     if (c == '\\') c = '/';
@@ -83,7 +106,7 @@ std::vector<std::string> FindGameFiles(const std::string& windowsPattern) {
   std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(folder.empty() ? "/" : folder.c_str()), ::closedir);
   if (!d) return names;
   while (const dirent* e = ::readdir(d.get())) {
-    if (::fnmatch(pattern.c_str(), e->d_name, FNM_CASEFOLD | FNM_PERIOD) != 0) continue;
+    if (!WildcardMatch(pattern.c_str(), e->d_name)) continue;
     struct stat st {};
     if (::stat((folder + "/" + e->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(e->d_name);
   }

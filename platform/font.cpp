@@ -6,22 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <mutex>
-#include <tuple>
+
+#include "platform/font_cache.h"
 
 namespace {
 
-std::mutex gMutex;
 FT_Library gLibrary = nullptr;
-
-// Fonts shared by (file, em, width): the game asks for the same few fonts over and over.
-struct CacheEntry {
-  Font* font;
-  int32_t refs;
-};
-using CacheKey = std::tuple<std::string, int32_t, int32_t>;
-std::map<CacheKey, CacheEntry> gCache;
 
 FT_Library Library() {
   if (!gLibrary && FT_Init_FreeType(&gLibrary) != 0) gLibrary = nullptr;
@@ -64,8 +54,8 @@ int32_t Round26_6(FT_Pos v) { return static_cast<int32_t>((v + 32) >> 6); }
 
 // Windows 3.1's average character width: lowercase letters and space weighted by how often they
 // appear in English text (the weights sum to 1000).
-constexpr int kLetterWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20,
-                                    56, 56, 17, 4,  49, 56, 71,  31, 10, 18, 3, 18, 2};
+constexpr int kLetterWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6, 35, 20,
+                                    56, 56, 17, 4,  49,  56, 71, 31, 10, 18, 3, 18, 2};
 constexpr int kSpaceWeight = 166;
 
 // Weighted average advance in pixels at the face's current size, of the advances text is drawn with.
@@ -114,12 +104,8 @@ void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
 Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t averageWidth) {
   if (pixelHeight <= 0) return nullptr;
   if (averageWidth < 0) averageWidth = 0;
-  std::lock_guard lock(gMutex);
-  const CacheKey key{fontFile, pixelHeight, averageWidth};
-  if (auto it = gCache.find(key); it != gCache.end()) {
-    ++it->second.refs;
-    return it->second.font;
-  }
+  std::lock_guard lock(FontCacheMutex());
+  if (Font* cached = FindCachedFont(fontFile, pixelHeight, averageWidth)) return cached;
   FT_Library lib = Library();
   if (!lib) return nullptr;
   FT_Face face = nullptr;
@@ -156,26 +142,21 @@ Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t average
   font->descent = Round26_6(-face->size->metrics.descender);
   font->height = font->ascent + font->descent;
   font->averageWidth = static_cast<int32_t>(std::lround(average));
-  gCache.emplace(key, CacheEntry{font, 1});
+  AddCachedFont(fontFile, pixelHeight, averageWidth, font);
   return font;
 }
 
 void CloseFont(Font* font) {
   if (!font) return;
-  std::lock_guard lock(gMutex);
-  for (auto it = gCache.begin(); it != gCache.end(); ++it) {
-    if (it->second.font != font) continue;
-    if (--it->second.refs > 0) return;
-    gCache.erase(it);
-    break;
-  }
+  std::lock_guard lock(FontCacheMutex());
+  if (!ReleaseCachedFont(font)) return;
   FT_Done_Face(static_cast<FT_Face>(font->face));
   delete font;
 }
 
 const Glyph& FontGlyph(Font* font, uint8_t ch) {
   Glyph& g = font->glyphs[ch];
-  std::lock_guard lock(gMutex);
+  std::lock_guard lock(FontCacheMutex());
   if (!g.loaded) LoadGlyph(font, ch, &g);
   return g;
 }

@@ -182,7 +182,7 @@ int RunPlay(const Options& o) {
     if (t.what == "phase" && !gPhases) return;
     std::printf("{%s\"%s\":%lld}\n", At(t.time).c_str(), t.what.c_str(), static_cast<long long>(t.value));
   });
-  ::setenv("XDG_CONFIG_HOME", std::filesystem::absolute(o.at("config")).c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", std::filesystem::absolute(o.at("config")).string().c_str(), 1);
   if (!SetCurrentDirectoryA(o.at("game"))) {
     std::fprintf(stderr, "quillmere-sim: cannot enter game folder %s\n", o.at("game").c_str());
     return kExitUsage;

@@ -1,0 +1,42 @@
+// The open fonts shared by (face, em, width).
+#include "platform/font_cache.h"
+
+#include <map>
+#include <tuple>
+
+namespace {
+
+struct CacheEntry {
+  Font* font;
+  int32_t refs;
+};
+using CacheKey = std::tuple<std::string, int32_t, int32_t>;
+std::map<CacheKey, CacheEntry> gCache;
+
+}  // namespace
+
+std::mutex& FontCacheMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+Font* FindCachedFont(const std::string& face, int32_t em, int32_t width) {
+  const auto it = gCache.find(CacheKey{face, em, width});
+  if (it == gCache.end()) return nullptr;
+  ++it->second.refs;
+  return it->second.font;
+}
+
+void AddCachedFont(const std::string& face, int32_t em, int32_t width, Font* font) {
+  gCache.emplace(CacheKey{face, em, width}, CacheEntry{font, 1});
+}
+
+bool ReleaseCachedFont(Font* font) {
+  for (auto it = gCache.begin(); it != gCache.end(); ++it) {
+    if (it->second.font != font) continue;
+    if (--it->second.refs > 0) return false;
+    gCache.erase(it);
+    break;
+  }
+  return true;
+}

@@ -1,0 +1,89 @@
+// The win32 backend on the real Windows API (run under Wine in CI): fonts from GDI, the registry key, the
+// desktop shell link, effect conversion and screenshots.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/desktop.h"
+#include "platform/font.h"
+#include "platform/png.h"
+#include "platform/settings_file.h"
+#include "platform/win32/win32_audio.h"
+
+TEST(Win32Font, GdiArialBoldHasTheGameFontsSizeAndInk) {
+  Font* font = OpenFont(FontPath(true), 16, 6);
+  ASSERT_NE(font, nullptr);
+  EXPECT_GE(font->height, 16);
+  EXPECT_NEAR(font->averageWidth, 6, 1);
+  const Glyph& h = FontGlyph(font, 'H');
+  EXPECT_GT(h.advance, 0);
+  EXPECT_GT(h.width * h.height, 0);
+  EXPECT_NE(std::count(h.bits.begin(), h.bits.end(), 1), 0);
+  EXPECT_GT(FontGlyph(font, ' ').advance, 0);
+  CloseFont(font);
+}
+
+TEST(Win32Registry, KeyIsCreatedWrittenReadAndDeleted) {
+  SettingsDeleteKey();
+  SettingsKey key;
+  bool created = false;
+  ASSERT_EQ(SettingsCreateKey(&key, &created), kSettingsOk);
+  EXPECT_TRUE(created);
+  EXPECT_EQ(SettingsSetValue(&key, "Player 1", "Ann\xB1"), kSettingsOk);
+  std::string text;
+  EXPECT_EQ(SettingsQueryValue(key, "Player 1", 16, &text), kSettingsOk);
+  EXPECT_EQ(text, "Ann\xB1");
+  EXPECT_EQ(SettingsQueryValue(key, "Player 1", 4, &text), kSettingsMoreData);
+  EXPECT_EQ(SettingsQueryValue(key, "Music", 16, &text), kSettingsNotFound);
+  EXPECT_EQ(SettingsCloseKey(&key), kSettingsOk);
+  ASSERT_EQ(SettingsCreateKey(&key, &created), kSettingsOk);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(SettingsDeleteKey(), kSettingsOk);
+  EXPECT_EQ(SettingsOpenKey(&key), kSettingsNotFound);
+}
+
+TEST(Win32Shell, LinkOnTheDesktopIsWrittenAndRemoved) {
+  std::string desktop, link;
+  ASSERT_TRUE(OpenDesktopFolder(&desktop));
+  ASSERT_TRUE(LauncherPathFor(desktop, &link));
+  EXPECT_EQ(std::filesystem::path(link).filename(), "Quillmere Brindlemoor.lnk");
+  const std::string here = std::filesystem::current_path().string();
+  ASSERT_TRUE(WriteLauncher(link, here + "/Quillmere Brindlemoor", here));
+  EXPECT_TRUE(std::filesystem::file_size(link) > 0);
+  EXPECT_TRUE(DeleteFileA(link.c_str()));
+  EXPECT_FALSE(std::filesystem::exists(link));
+  EXPECT_FALSE(DeleteFileA(link.c_str()));
+}
+
+TEST(Win32Audio, EffectsBecomeStereoSixteenBitAtTheDeviceRate) {
+  const WaveFormat mono8{1, 11025, 1, 8};
+  const uint8_t ramp[] = {128, 192, 255};
+  const std::vector<int16_t> out = ConvertToStereo16(mono8, ramp, 3, 22050);
+  ASSERT_EQ(out.size(), 12u);  // six frames, two channels
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[1], 0);
+  EXPECT_EQ(out[2], 8192);  // halfway from 0 to 16384
+  EXPECT_EQ(out[4], 16384);
+  EXPECT_EQ(out[4], out[5]);
+  EXPECT_TRUE(ConvertToStereo16(mono8, ramp, 0, 22050).empty());
+}
+
+TEST(Win32Png, ScreenshotIsAPngOfTheSurface) {
+  SurfacePtr s = CreateSurface(3, 2);
+  s->pixels[0] = 0xFFFF;
+  const std::string path = (std::filesystem::temp_directory_path() / "quill_win32_test.png").string();
+  ASSERT_TRUE(WriteSurfacePng(*s, path));
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_EQ(bytes.substr(1, 3), "PNG");
+  // Header, one stored block holding 2 rows of a filter byte and 3 RGB pixels, end.
+  EXPECT_EQ(bytes.size(), 8u + 25u + (12u + 2u + 5u + 2u * 10u + 4u) + 12u);
+  EXPECT_NE(bytes.find("\xFF\xFF\xFF\0\0\0", 0, 6), std::string::npos);
+  std::filesystem::remove(path);
+}
