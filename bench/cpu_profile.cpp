@@ -30,8 +30,8 @@
 #include <vector>
 
 #include "bench/profile_hole.h"
+#include "platform/files/settings_file.h"
 #include "platform/sdl/sdl_helpers.h"
-#include "platform/settings_file.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -10,7 +10,7 @@
 #include "green/sprites.h"
 #include "green/status.h"
 #include "media/picture.h"
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 #include "platform/headless/headless.h"
 #include "platform/system.h"
 #include "round/round_data.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 
 namespace {
 

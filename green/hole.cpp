@@ -7,7 +7,7 @@
 
 #include "green/lzcc.h"
 #include "media/picture.h"
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 #include "platform/system.h"
 #include "round/round_data.h"
 

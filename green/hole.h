@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 constexpr int32_t kMapWidth = 640;
 constexpr int32_t kMapHeight = 480;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 struct StatusButton {
   uint8_t state;  // 0 normal, 1 highlighted, 2 greyed

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/midi_stream.h"
+#include "platform/sound/midi_stream.h"
 
 // Converter results.
 constexpr int32_t kMidiReady = 0;

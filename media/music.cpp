@@ -11,8 +11,8 @@
 
 #include "media/midi.h"
 #include "media/music_options.h"
-#include "platform/midi_stream.h"
-#include "platform/sync.h"
+#include "platform/sound/midi_stream.h"
+#include "platform/sound/sync.h"
 
 namespace {
 

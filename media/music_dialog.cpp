@@ -7,7 +7,7 @@
 
 #include "menus/dialogs.h"
 #include "menus/settings.h"
-#include "platform/dialog.h"
+#include "platform/window/dialog.h"
 #include "platform/system.h"
 #include "shell/shell.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/bmp.h"
-#include "platform/surface.h"
+#include "platform/draw/bmp.h"
+#include "platform/draw/surface.h"
 
 // None while the program shuts down (nothing is read from disk then) or when the file cannot be loaded.
 std::optional<Bitmap> LoadBitmapFile(const char* path);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/audio.h"
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio.h"
+#include "platform/sound/audio_mixer.h"
 #include "platform/system.h"
 #include "shell/display.h"
 #include "shell/shell.h"

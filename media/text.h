@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 
 // Text styles of DrawFramedText.
 constexpr uint8_t kTextRaised = 0;

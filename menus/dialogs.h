@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/dialog.h"
 #include "platform/win.h"
+#include "platform/window/dialog.h"
 
 // Dialog resource numbers.
 constexpr int32_t kDialogTitleMenu = 101;

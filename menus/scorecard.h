@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 #include "round/round_data.h"
 
 constexpr int32_t kColumnUnit = 8;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "menus/shortcut.h"
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 
 SettingsState gSettings;
 

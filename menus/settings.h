@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "menus/bestscores.h"
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 #include "round/round_data.h"
 
 constexpr size_t kBestScoreTextLength = 34;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "media/picture.h"
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 #include "platform/system.h"
 #include "shell/display.h"
 #include "shell/shell.h"

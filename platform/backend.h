@@ -1,4 +1,4 @@
-// What each backend implements beneath the shared message queue and cursor code (platform/messages.cpp).
+// What each backend implements beneath the shared message queue and cursor code (platform/window/messages.cpp).
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,7 @@ void QueueChar(uint8_t ch);  // Windows-1252
 void QueueActivation(bool active);
 // The desktop asks the game window to close; false when there is no window to ask.
 bool QueueClose();
-// A window for a dialog of the toolkit (platform/dialog.h); it gets the input while it is the newest.
+// A window for a dialog of the toolkit (platform/window/dialog.h); it gets the input while it is the newest.
 HWND CreateDialogWindow(WNDPROC proc);
 // While any dialog is up the system cursor shows, whatever the game's display counter says.
 void SetDialogCursor(bool dialogUp);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 #include "platform/win.h"
 
 // ---- Clock -------------------------------------------------------------------------------------------

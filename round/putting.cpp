@@ -11,7 +11,7 @@
 #include "media/picture.h"
 #include "media/sound.h"
 #include "media/text.h"
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 #include "platform/system.h"
 #include "round/round_data.h"
 #include "round/round_flow.h"

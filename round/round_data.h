@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "media/sound.h"
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 #include "platform/win.h"
 
 constexpr int32_t kPlayerSlots = 8;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 #include "platform/system.h"
 
 struct DisplayState {

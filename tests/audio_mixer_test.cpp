@@ -1,12 +1,12 @@
 // The effects mixer: voices sum and clip, loop, end and rewind, and report positions in their source's bytes
 // whatever rate they were converted to; and which WAV formats a buffer takes.
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio_mixer.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/audio.h"
+#include "platform/sound/audio.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/bmp.h"
-#include "platform/png.h"
+#include "platform/draw/bmp.h"
+#include "platform/draw/png.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/pictures.h"
 #include "tools/coursebuild/raster.h"

@@ -1,6 +1,6 @@
 // The dialog toolkit on the headless backend: layout from dialog units, the edit-box rules, keyboard and
 // mouse handling, timers, results, the screen beneath, message boxes and the open-file dialog.
-#include "platform/dialog.h"
+#include "platform/window/dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/dialog_internal.h"
+#include "platform/window/dialog_internal.h"
 #include "platform/system.h"
 #include "tests/fixture.h"
 

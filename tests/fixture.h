@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "platform/headless/headless.h"
 #include "round/round_data.h"
 

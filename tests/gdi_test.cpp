@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/font.h"
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "platform/draw/font.h"
+#include "platform/draw/gdi.h"
+#include "platform/draw/surface.h"
 
 namespace {
 

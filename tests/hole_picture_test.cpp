@@ -10,7 +10,7 @@
 #include <array>
 #include <filesystem>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "menus/shortcut.h"
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 #include "tests/desktop_fixture.h"
 
 namespace fs = std::filesystem;

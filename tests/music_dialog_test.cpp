@@ -8,8 +8,8 @@
 
 #include "media/music.h"
 #include "menus/settings.h"
-#include "platform/dialog.h"
 #include "platform/headless/headless.h"
+#include "platform/window/dialog.h"
 #include "shell/shell.h"
 #include "tests/fixture.h"
 

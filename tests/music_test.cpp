@@ -17,7 +17,7 @@
 #include "media/music_options.h"
 #include "menus/settings.h"
 #include "platform/headless/headless_midi.h"
-#include "platform/midi_backend.h"
+#include "platform/sound/midi_backend.h"
 #include "platform/system.h"
 #include "shell/shell.h"
 #include "tests/fixture.h"

@@ -6,7 +6,7 @@
 
 #include "green/hole.h"
 #include "green/mapcodes.h"
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 #include "platform/headless/headless.h"
 #include "platform/system.h"
 #include "round/putting.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "menus/bestscores.h"
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 #include "tests/fixture.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 
 #include "media/music.h"
 #include "platform/backend.h"
-#include "platform/dialog.h"
 #include "platform/system.h"
+#include "platform/window/dialog.h"
 #include "round/round_data.h"
 #include "shell/display.h"
 #include "tests/fixture.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "menus/settings.h"
-#include "platform/desktop.h"
-#include "platform/settings_file.h"
+#include "platform/files/desktop.h"
+#include "platform/files/settings_file.h"
 #include "shell/shell.h"
 #include "tests/desktop_fixture.h"
 

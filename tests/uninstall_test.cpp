@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 #include "tests/desktop_fixture.h"
 
 namespace fs = std::filesystem;

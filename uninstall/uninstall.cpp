@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/desktop.h"
-#include "platform/settings_file.h"
+#include "platform/files/desktop.h"
+#include "platform/files/settings_file.h"
 #include "platform/system.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "platform/backend.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_midi.h"
-#include "platform/midi_backend.h"
-#include "platform/png.h"
-#include "platform/sync.h"
+#include "platform/sound/midi_backend.h"
+#include "platform/draw/png.h"
+#include "platform/sound/sync.h"
 #include "platform/system.h"
 
 namespace {

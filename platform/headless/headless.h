@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 #include "platform/system.h"
 #include "platform/win.h"
 

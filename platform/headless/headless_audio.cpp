@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "platform/audio.h"
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio.h"
+#include "platform/sound/audio_mixer.h"
 #include "platform/system.h"
 
 struct AudioBuffer {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/midi_backend.h"
+#include "platform/sound/midi_backend.h"
 #include "platform/system.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/audio_mixer.h"
 #include "platform/sdl/sdl_midi.h"
+#include "platform/sound/audio.h"
+#include "platform/sound/audio_mixer.h"
 
 struct AudioBuffer {
   AudioMixer::VoiceId voice = 0;

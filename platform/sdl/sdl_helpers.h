@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/draw/text_encoding.h"
 #include "platform/win.h"
 
 namespace sdlbits {

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/fluid_synth.h"
-#include "platform/midi_backend.h"
-#include "platform/sync.h"
+#include "platform/sound/fluid_synth.h"
+#include "platform/sound/midi_backend.h"
+#include "platform/sound/sync.h"
 
 namespace {
 

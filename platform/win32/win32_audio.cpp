@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/audio.h"
+#include "platform/sound/audio.h"
 
 struct AudioBuffer {
   AudioMixer::VoiceId voice = 0;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio_mixer.h"
 
 // Opens (or reopens) the output at rate samples a second; false leaves the game silent.
 bool W32AudioOpen(int32_t rate);

@@ -49,7 +49,7 @@ W32Report W32Probe();
 void W32WindowToGame(int32_t clientX, int32_t clientY, int32_t* x, int32_t* y);
 void W32RedrawNeeded();
 
-// The game's input queue (platform/messages.cpp), as the window procedure feeds it.
+// The game's input queue (platform/window/messages.cpp), as the window procedure feeds it.
 void QueueMouseMove(int32_t x, int32_t y);
 void QueueMouseButton(bool right, bool down, int32_t x, int32_t y);
 void QueueKey(uint32_t virtualKey, bool down);

@@ -2,8 +2,8 @@
 // font engine, glyph by glyph through GetGlyphOutline.
 #include <windows.h>
 
-#include "platform/font.h"
-#include "platform/font_cache.h"
+#include "platform/draw/font.h"
+#include "platform/draw/font_cache.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // game's headers shadowed by a real one.
 #include <functional>
 
-#include "platform/midi_stream.h"
+#include "platform/sound/midi_stream.h"
 #include "platform/win32/win32_bridge.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/png.h"
+#include "platform/draw/png.h"
 
 namespace {
 

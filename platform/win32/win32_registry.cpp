@@ -2,7 +2,7 @@
 // the moment it changes, as REG_SZ in the ANSI code page the game's strings are in.
 #include <windows.h>
 
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 
 namespace {
 

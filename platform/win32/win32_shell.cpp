@@ -1,7 +1,7 @@
 // The desktop shortcut on Windows: a real shell link (.lnk) in the desktop folder the shell names.
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 #include "platform/win32/win32_bridge.h"
 
 namespace {

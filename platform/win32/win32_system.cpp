@@ -6,7 +6,7 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_helpers.h"
-#include "platform/sync.h"
+#include "platform/sound/sync.h"
 #include "platform/system.h"
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_bridge.h"

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/desktop.h"
-#include "platform/font.h"
-#include "platform/png.h"
-#include "platform/settings_file.h"
+#include "platform/draw/font.h"
+#include "platform/draw/png.h"
+#include "platform/files/desktop.h"
+#include "platform/files/settings_file.h"
 #include "platform/win32/win32_audio.h"
 
 TEST(Win32Font, GdiArialBoldHasTheGameFontsSizeAndInk) {

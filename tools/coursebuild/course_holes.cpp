@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/figures.h"
 #include "tools/coursebuild/hole_picture.h"

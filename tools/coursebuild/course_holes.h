@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 constexpr int32_t kCourseHoles = 18;
 

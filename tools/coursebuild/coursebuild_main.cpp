@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "tools/coursebuild/course_files.h"
 #include "tools/coursebuild/course_holes.h"
 #include "tools/coursebuild/figures.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 // Where the game copies the butterfly's frames, and where hole 18 draws its tubs.
 constexpr int32_t kButterflyLeft = 295, kButterflyTop = 21, kButterflySide = 40, kButterflyFrames = 16;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "tools/coursebuild/hole_map.h"
 
 // The 640 x 480 hole picture (rows 440..479 are painted over by the game; they may hold anything).

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "platform/draw/gdi.h"
+#include "platform/draw/surface.h"
 #include "tools/coursebuild/raster.h"
 
 using raster::Canvas;

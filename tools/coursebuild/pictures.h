@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 constexpr int32_t kTitleWidth = 640;
 constexpr int32_t kTitleHeight = 480;

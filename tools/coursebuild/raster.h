@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 namespace raster {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "tools/coursebuild/hole_map.h"
 
 constexpr int32_t kTestHoles = 18;

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 namespace paint {
 

@@ -17,7 +17,7 @@
 #include "green/hole.h"
 #include "green/mapcodes.h"
 #include "green/physics.h"
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 #include "platform/headless/headless.h"
 #include "platform/system.h"
 #include "round/demo.h"

@@ -9,9 +9,9 @@
 
 #include "media/music.h"
 #include "menus/settings.h"
-#include "platform/fluid_synth.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_midi.h"
+#include "platform/sound/fluid_synth.h"
 #include "platform/system.h"
 #include "tools/sim/green_commands.h"
 #include "tools/sim/music_events.h"

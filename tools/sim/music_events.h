@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/midi_stream.h"
+#include "platform/sound/midi_stream.h"
 
 // One buffer: {"index":…,"ms":…,"bytes":…,"events":[{"delta":…,"stream":…,"event":…},…]}, index counting the
 // buffers queued, ms the virtual milliseconds since the record began.

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/backend.h"
-#include "platform/dialog.h"
+#include "platform/window/dialog.h"
 #include "platform/win.h"
 #include "round/round_data.h"
 #include "shell/shell.h"

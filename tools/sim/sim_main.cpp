@@ -12,8 +12,8 @@
 
 #include "menus/bestscores.h"
 #include "menus/settings.h"
+#include "platform/files/settings_file.h"
 #include "platform/headless/headless.h"
-#include "platform/settings_file.h"
 #include "platform/system.h"
 #include "shell/shell.h"
 #include "tools/sim/check_command.h"

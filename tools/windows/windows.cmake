@@ -10,8 +10,8 @@ add_library(platform INTERFACE)
 target_include_directories(platform INTERFACE ${PROJECT_SOURCE_DIR})
 # The platform code both backends share, with the Windows versions of files, fonts, PNG output, the
 # registry and the shell link in place of the POSIX ones.
-set(shared audio_mixer bmp dialog dialog_boxes dialog_draw dialog_edit dialog_input files font_cache gdi messages surface sync
-    text_encoding)
+set(shared draw/bmp draw/font_cache draw/gdi draw/surface draw/text_encoding sound/audio_mixer sound/sync files/files
+    window/dialog window/dialog_boxes window/dialog_draw window/dialog_edit window/dialog_input window/messages)
 list(TRANSFORM shared PREPEND ${PROJECT_SOURCE_DIR}/platform/)
 list(TRANSFORM shared APPEND .cpp)
 add_library(platform_common OBJECT ${shared} ${WIN}/win32_font.cpp ${WIN}/win32_png.cpp
@@ -21,7 +21,7 @@ target_link_libraries(platform_common PUBLIC Threads::Threads gdi32 advapi32 she
 
 set(headless ${PROJECT_SOURCE_DIR}/platform/headless)
 add_library(platform_headless STATIC ${headless}/headless.cpp ${headless}/headless_audio.cpp
-            ${headless}/headless_midi.cpp ${PROJECT_SOURCE_DIR}/platform/midi_stream.cpp)
+            ${headless}/headless_midi.cpp ${PROJECT_SOURCE_DIR}/platform/sound/midi_stream.cpp)
 target_link_libraries(platform_headless PUBLIC platform_common)
 
 # The real backend: window, input, clock, sound and music over the Windows API.

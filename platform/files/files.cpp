@@ -44,8 +44,8 @@ bool WildcardMatch(const char* pattern, const char* name, bool atStart = true) {
       }
     }
     if (!*name || (atStart && *name == '.' && *pattern != '.')) return false;
-    if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
-                               std::tolower(static_cast<unsigned char>(*name))) {
+    if (*pattern != '?' &&
+        std::tolower(static_cast<unsigned char>(*pattern)) != std::tolower(static_cast<unsigned char>(*name))) {
       return false;
     }
     atStart = false;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog.h"
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "platform/draw/gdi.h"
+#include "platform/draw/surface.h"
+#include "platform/window/dialog.h"
 
 // A single-line edit box's text with its selection: anchor is where the selection started, caret where it
 // ends; they are equal when nothing is selected.

@@ -1,5 +1,5 @@
 // FreeType faces rendered 1-bit, so text has the hard edges the game's 16-bit screens were drawn with.
-#include "platform/font.h"
+#include "platform/draw/font.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/font_cache.h"
+#include "platform/draw/font_cache.h"
 
 namespace {
 

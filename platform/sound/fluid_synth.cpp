@@ -1,5 +1,5 @@
 // FluidSynth with the General MIDI soundfont from Debian's timgm6mb-soundfont package.
-#include "platform/fluid_synth.h"
+#include "platform/sound/fluid_synth.h"
 
 #include <fluidsynth.h>
 

@@ -1,13 +1,13 @@
 // Modal dialogs: building one from its template, the nested message loop with its timers, what the screen
 // showed beneath, and the calls a dialog procedure makes on its controls.
-#include "platform/dialog.h"
+#include "platform/window/dialog.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/backend.h"
-#include "platform/dialog_internal.h"
 #include "platform/system.h"
+#include "platform/window/dialog_internal.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/dialog_internal.h"
-#include "platform/font.h"
+#include "platform/draw/font.h"
 #include "platform/system.h"
+#include "platform/window/dialog_internal.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The desktop folder from the session's user-dirs.dirs, and the launcher file written there.
-#include "platform/desktop.h"
+#include "platform/files/desktop.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/atomic_file.h"
-#include "platform/text_encoding.h"
+#include "platform/draw/text_encoding.h"
+#include "platform/files/atomic_file.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/draw/text_encoding.h"
 
 // Status codes, with the numbers the game's registry calls returned.
 constexpr int32_t kSettingsOk = 0;

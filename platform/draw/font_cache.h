@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/font.h"
+#include "platform/draw/font.h"
 
 std::mutex& FontCacheMutex();
 // The font already open for this key, with one more reference; null when there is none.

@@ -1,5 +1,5 @@
 // Software picture surfaces: creation and the two copy operations, clipped to both surfaces.
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Windows-1252 and UTF-8, one conversion for fonts, the settings file and the desktop.
-#include "platform/text_encoding.h"
+#include "platform/draw/text_encoding.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/dialog_internal.h"
 #include "platform/system.h"
+#include "platform/window/dialog_internal.h"
 
 namespace {
 

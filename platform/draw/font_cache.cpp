@@ -1,5 +1,5 @@
 // The open fonts shared by (face, em, width).
-#include "platform/font_cache.h"
+#include "platform/draw/font_cache.h"
 
 #include <map>
 #include <tuple>

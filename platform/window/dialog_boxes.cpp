@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/dialog_internal.h"
 #include "platform/system.h"
+#include "platform/window/dialog_internal.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/dialog.h"
 #include "platform/system.h"
+#include "platform/window/dialog.h"
 
 namespace {
 
@@ -180,7 +180,8 @@ bool PeekMessageA(MSG* msg, HWND window, uint32_t filterMin, uint32_t filterMax,
   BackendPumpEvents();
   DeliverSentMessages();
   auto& q = gMessages.posted;
-  const auto it = std::find_if(q.begin(), q.end(), [&](const MSG& m) { return Matches(m, window, filterMin, filterMax); });
+  const auto it =
+      std::find_if(q.begin(), q.end(), [&](const MSG& m) { return Matches(m, window, filterMin, filterMax); });
   if (it != q.end()) {
     *msg = *it;
     if (removeFlags & PM_REMOVE) q.erase(it);
@@ -340,12 +341,17 @@ int32_t ShowCursor(bool show) {
 
 int32_t GetSystemMetrics(int32_t index) {
   switch (index) {
-    case SM_CXSCREEN: return 640;
-    case SM_CYSCREEN: return 480;
-    case SM_MOUSEPRESENT: return BackendMousePresent() ? 1 : 0;
+    case SM_CXSCREEN:
+      return 640;
+    case SM_CYSCREEN:
+      return 480;
+    case SM_MOUSEPRESENT:
+      return BackendMousePresent() ? 1 : 0;
     case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return 2 * kDoubleClickSlop;
-    default: return 0;
+    case SM_CYDOUBLECLK:
+      return 2 * kDoubleClickSlop;
+    default:
+      return 0;
   }
 }
 

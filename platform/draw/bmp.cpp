@@ -1,6 +1,6 @@
 // BMP reading and writing. Every header field is treated as hostile: nothing is read or allocated until
 // the bytes it describes are known to be inside the buffer.
-#include "platform/bmp.h"
+#include "platform/draw/bmp.h"
 
 #include <array>
 #include <bit>
@@ -113,7 +113,8 @@ std::optional<Bitmap> DecodeBmp(const uint8_t* data, size_t size) {
   if (width > kMaxDimension || height > kMaxDimension) return std::nullopt;
   pic.width = static_cast<int32_t>(width);
   pic.height = static_cast<int32_t>(height);
-  if (pic.bpp != 1 && pic.bpp != 4 && pic.bpp != 8 && pic.bpp != 16 && pic.bpp != 24 && pic.bpp != 32) return std::nullopt;
+  if (pic.bpp != 1 && pic.bpp != 4 && pic.bpp != 8 && pic.bpp != 16 && pic.bpp != 24 && pic.bpp != 32)
+    return std::nullopt;
 
   uint32_t masks[3] = {0, 0, 0};
   if (pic.compression == kBiRgb) {
@@ -190,8 +191,8 @@ std::optional<Bitmap> DecodeBmp(const uint8_t* data, size_t size) {
           continue;
         }
         default: {
-          const uint32_t pixel = pic.bpp == 16 ? Le16(src + 2 * static_cast<size_t>(x))
-                                             : Le32(src + 4 * static_cast<size_t>(x));
+          const uint32_t pixel =
+              pic.bpp == 16 ? Le16(src + 2 * static_cast<size_t>(x)) : Le32(src + 4 * static_cast<size_t>(x));
           if (bgr32) {
             dst[x] = pixel & 0xFFFFFF;
           } else {

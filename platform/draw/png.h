@@ -3,6 +3,6 @@
 
 #include <string>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 
 bool WriteSurfacePng(const Surface& surface, const std::string& path);

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "platform/surface.h"
+#include "platform/draw/surface.h"
 #include "platform/win.h"
 
-struct Font;  // a FreeType face at one size with its glyph cache (platform/font.h)
+struct Font;  // a FreeType face at one size with its glyph cache (platform/draw/font.h)
 using HFONT = Font*;
 
 struct LOGFONTA {

@@ -1,5 +1,5 @@
 // Events over a mutex and a condition variable; how time passes in a wait is the backend's.
-#include "platform/sync.h"
+#include "platform/sound/sync.h"
 
 #include <chrono>
 #include <condition_variable>

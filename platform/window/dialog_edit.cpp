@@ -1,8 +1,8 @@
 // The single-line edit box: typing within the text limit, selection with mouse and keys, sideways scrolling.
 #include <algorithm>
 
-#include "platform/dialog_internal.h"
-#include "platform/font.h"
+#include "platform/draw/font.h"
+#include "platform/window/dialog_internal.h"
 
 namespace {
 

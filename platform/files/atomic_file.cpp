@@ -1,5 +1,5 @@
 // Writing files that must never be seen half-written.
-#include "platform/atomic_file.h"
+#include "platform/files/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,9 +1,9 @@
 // The effects mixer: format checks, frame arithmetic, and the voices summed into 16-bit stereo.
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio_mixer.h"
 
 #include <algorithm>
 
-#include "platform/audio.h"
+#include "platform/sound/audio.h"
 
 namespace {
 

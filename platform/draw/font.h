@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/draw/text_encoding.h"
 
 struct Glyph {
-  int32_t width = 0;     // bitmap columns
-  int32_t height = 0;    // bitmap rows
-  int32_t left = 0;      // pen x to the bitmap's left column
-  int32_t top = 0;       // baseline to the bitmap's top row (up is positive)
-  int32_t advance = 0;   // pen advance in whole pixels
+  int32_t width = 0;          // bitmap columns
+  int32_t height = 0;         // bitmap rows
+  int32_t left = 0;           // pen x to the bitmap's left column
+  int32_t top = 0;            // baseline to the bitmap's top row (up is positive)
+  int32_t advance = 0;        // pen advance in whole pixels
   std::vector<uint8_t> bits;  // width x height, 1 where ink
   bool loaded = false;
 };
@@ -23,7 +23,7 @@ struct Font {
   int32_t descent = 0;   // pixels below the baseline
   int32_t height = 0;    // ascent + descent: the line height
   int32_t averageWidth = 0;
-  Glyph glyphs[256];     // by Windows-1252 byte, loaded on first use
+  Glyph glyphs[256];  // by Windows-1252 byte, loaded on first use
 };
 
 // Opens fontFile at an em height of pixelHeight, narrowed or widened so that the average character width is

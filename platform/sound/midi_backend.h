@@ -1,4 +1,4 @@
-// What each backend gives the shared MIDI stream code (platform/midi_stream.cpp), and what that code gives
+// What each backend gives the shared MIDI stream code (platform/sound/midi_stream.cpp), and what that code gives
 // the backend that drives streams on a virtual clock.
 #pragma once
 

@@ -1,6 +1,6 @@
 // Screenshots: an RGB565 surface written as an 8-bit RGB PNG. libpng's simplified API reports errors by
 // return value instead of longjmp, which keeps C++ objects on this stack safe.
-#include "platform/png.h"
+#include "platform/draw/png.h"
 
 #include <png.h>
 

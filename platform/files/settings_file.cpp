@@ -1,5 +1,5 @@
 // The settings key as a text file: reading what can be read, replacing the file atomically, the owner name.
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/atomic_file.h"
+#include "platform/files/atomic_file.h"
 
 namespace {
 
@@ -184,9 +184,12 @@ int32_t ReplaceFile(const std::string& path, const std::string& text) {
   RemoveStaleTemporaries(folder, BaseName(path));
   const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
   switch (ReplaceFileAtomically(path, temporary, text, 0600)) {
-    case ReplaceResult::Ok: return kSettingsOk;
-    case ReplaceResult::CannotCreate: return kSettingsAccessDenied;
-    default: return kSettingsWriteFault;
+    case ReplaceResult::Ok:
+      return kSettingsOk;
+    case ReplaceResult::CannotCreate:
+      return kSettingsAccessDenied;
+    default:
+      return kSettingsWriteFault;
   }
 }
 

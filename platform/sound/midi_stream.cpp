@@ -2,7 +2,7 @@
 // for handing buffers back. A stream runs either on a thread of its own against the real clock, or is
 // driven by the backend's virtual clock; callbacks are never made while the stream's lock is held, so a
 // callback may queue, stop, reset or close its own stream.
-#include "platform/midi_stream.h"
+#include "platform/sound/midi_stream.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/midi_backend.h"
+#include "platform/sound/midi_backend.h"
 
 namespace {
 

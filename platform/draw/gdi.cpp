@@ -1,5 +1,5 @@
 // The drawing the game does through GDI, done straight into our RGB565 surfaces.
-#include "platform/gdi.h"
+#include "platform/draw/gdi.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/font.h"
+#include "platform/draw/font.h"
 
 namespace {
 
