@@ -84,7 +84,8 @@ std::string ReadWholeFile(const fs::path& path) {
 }
 
 void WriteWholeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string SettingsFileFault(const fs::path& config) {

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 namespace {
 
 enum class Damage { Truncated, FlippedBits, LyingHeader, Empty, OtherFile, Folder };
-constexpr const char* kDamageNames[] = {"truncated", "bits flipped", "lying header", "empty", "another file's bytes",
-                                        "a folder"};
+constexpr const char* kDamageNames[] = {"truncated", "bits flipped",         "lying header",
+                                        "empty",     "another file's bytes", "a folder"};
 
 uint32_t Pick(std::mt19937& random, uint32_t n) { return n ? static_cast<uint32_t>(random() % n) : 0; }
 
@@ -49,7 +49,9 @@ std::vector<size_t> HeaderFields(const std::string& bytes) {
 void Apply(Damage damage, const fs::path& path, const std::string& good, const fs::path& other, std::mt19937& random) {
   std::string bytes = good;
   switch (damage) {
-    case Damage::Truncated: bytes.resize(Pick(random, static_cast<uint32_t>(bytes.size()))); break;
+    case Damage::Truncated:
+      bytes.resize(Pick(random, static_cast<uint32_t>(bytes.size())));
+      break;
     case Damage::FlippedBits:
       for (uint32_t n = 1 + Pick(random, 16); n > 0 && !bytes.empty(); --n) {
         bytes[Pick(random, static_cast<uint32_t>(bytes.size()))] ^= static_cast<char>(1u << Pick(random, 8));
@@ -61,14 +63,21 @@ void Apply(Damage damage, const fs::path& path, const std::string& good, const f
       for (uint32_t n = 1 + Pick(random, 2); n > 0; --n) {
         const size_t at = fields[Pick(random, static_cast<uint32_t>(fields.size()))];
         const uint32_t lie = Pick(random, 3) ? kLies[Pick(random, 8)] : static_cast<uint32_t>(random());
-        if (Pick(random, 2)) Put32(&bytes, at, lie);
-        else if (at + 1 < bytes.size()) bytes[at] = static_cast<char>(lie), bytes[at + 1] = static_cast<char>(lie >> 8);
+        if (Pick(random, 2))
+          Put32(&bytes, at, lie);
+        else if (at + 1 < bytes.size())
+          bytes[at] = static_cast<char>(lie), bytes[at + 1] = static_cast<char>(lie >> 8);
       }
       break;
     }
-    case Damage::Empty: bytes.clear(); break;
-    case Damage::OtherFile: bytes = ReadWholeFile(other); break;
-    case Damage::Folder: break;
+    case Damage::Empty:
+      bytes.clear();
+      break;
+    case Damage::OtherFile:
+      bytes = ReadWholeFile(other);
+      break;
+    case Damage::Folder:
+      break;
   }
   fs::remove(path);
   if (damage == Damage::Folder) {
@@ -101,8 +110,8 @@ std::string RunCase(const std::string& sim, const fs::path& game, const fs::path
                     std::mt19937& random) {
   const fs::path relative = fs::relative(c.file, game);
   const int32_t hole = HoleOf(c.file) ? HoleOf(c.file) : static_cast<int32_t>(1 + Pick(random, 18));
-  const std::string demoScript = "+1500 runon 3000\n+200 control 1016\n+200 control " + std::to_string(1015 + hole) +
-                                 "\n+200 move 320 240\n";
+  const std::string demoScript =
+      "+1500 runon 3000\n+200 control 1016\n+200 control " + std::to_string(1015 + hole) + "\n+200 move 320 240\n";
   const std::string scripts[2] = {demoScript, MonkeyScript(random, hole)};
   const bool unreadable = c.damage == Damage::Empty || c.damage == Damage::Folder;
   for (int32_t i = 0; i < 2; ++i) {
@@ -120,8 +129,7 @@ std::string RunCase(const std::string& sim, const fs::path& game, const fs::path
     }
     if (!fault.empty()) return "play (" + std::string(i ? "a round" : "the demonstration") + "): " + fault;
   }
-  const ChildRun demo =
-      RunChild({sim, "demo", "--game", game.string(), "--hole", std::to_string(hole)}, work, {}, 300);
+  const ChildRun demo = RunChild({sim, "demo", "--game", game.string(), "--hole", std::to_string(hole)}, work, {}, 300);
   std::string fault = ChildFault(demo, {0, 1});
   if (fault.empty() && unreadable && relative.parent_path() == "Holes" && relative.extension() == ".HIO" &&
       demo.exitCode != 1) {
@@ -160,8 +168,8 @@ int main(int argc, char** argv) {
   for (size_t i = seed % every; i < cases.size(); i += every) {
     const Case& c = cases[i];
     const std::string good = ReadWholeFile(c.file);
-    Apply(c.damage, c.file, good, files[(i / 6 + 1 + Pick(random, static_cast<uint32_t>(files.size()) - 1)) % files.size()],
-          random);
+    Apply(c.damage, c.file, good,
+          files[(i / 6 + 1 + Pick(random, static_cast<uint32_t>(files.size()) - 1)) % files.size()], random);
     const std::string fault = RunCase(sim, game, work, c, random);
     ++run;
     if (fault.empty()) {

@@ -96,8 +96,9 @@ void Step() {
     const uint32_t done = gDriver.roundsStarted;
     HeadlessForgetRecords();
     if (done == 10 || (done == 1 && gDriver.roundsWanted < 20)) gDriver.residentAtBaseline = ResidentBytes();
-    if (done % 10 == 0 && done) std::fprintf(stderr, "long rounds: %u rounds, resident %llu KiB\n", done,
-                                             static_cast<unsigned long long>(ResidentBytes() / 1024));
+    if (done % 10 == 0 && done)
+      std::fprintf(stderr, "long rounds: %u rounds, resident %llu KiB\n", done,
+                   static_cast<unsigned long long>(ResidentBytes() / 1024));
     if (done == gDriver.roundsWanted) {
       gDriver.resident = ResidentBytes();
       QueueClose();
@@ -150,13 +151,15 @@ int main(int argc, char** argv) {
     code = 1;
   }
   fs::remove_all(pattern);
-  const double growth = 100.0 * (static_cast<double>(gDriver.resident) - static_cast<double>(gDriver.residentAtBaseline)) /
+  const double growth = 100.0 *
+                        (static_cast<double>(gDriver.resident) - static_cast<double>(gDriver.residentAtBaseline)) /
                         static_cast<double>(gDriver.residentAtBaseline ? gDriver.residentAtBaseline : 1);
-  std::printf("long rounds: %u rounds, %u strokes, %u virtual s; resident %llu KiB at the baseline round, %llu KiB "
-              "at the end (%+.2f%%)\n",
-              gDriver.roundsStarted, gDriver.strokes, timeGetTime() / 1000,
-              static_cast<unsigned long long>(gDriver.residentAtBaseline / 1024),
-              static_cast<unsigned long long>(gDriver.resident / 1024), growth);
+  std::printf(
+      "long rounds: %u rounds, %u strokes, %u virtual s; resident %llu KiB at the baseline round, %llu KiB "
+      "at the end (%+.2f%%)\n",
+      gDriver.roundsStarted, gDriver.strokes, timeGetTime() / 1000,
+      static_cast<unsigned long long>(gDriver.residentAtBaseline / 1024),
+      static_cast<unsigned long long>(gDriver.resident / 1024), growth);
   if (code != 0 || gDriver.roundsStarted != gDriver.roundsWanted || gDriver.resident == 0) {
     std::fprintf(stderr, "long rounds: FAIL: exit code %d after %u of %u rounds\n", code, gDriver.roundsStarted,
                  gDriver.roundsWanted);

@@ -24,8 +24,8 @@ struct Tally {
   double longestSeconds = 0;
 };
 
-constexpr const char* kReachedNames[6] = {"a round", "the demonstration", "best scores", "About",
-                                          "music options", "a message box"};
+constexpr const char* kReachedNames[6] = {"a round", "the demonstration", "best scores",
+                                          "About",   "music options",     "a message box"};
 
 // Lays out a run's folder: an own home (a desktop in some runs, so the first-run question comes up), a config
 // folder that in some runs starts with a damaged settings file or a folder where the file belongs.
@@ -35,7 +35,9 @@ bool PrepareRun(std::mt19937& random, const fs::path& work, std::string* damaged
   if (random() % 3 == 0) fs::create_directories(work / "home" / "Desktop");
   const fs::path file = work / "config" / "Lindqvarn" / "Kormo1.reg";
   switch (random() % 12) {
-    case 0: case 1: case 2:
+    case 0:
+    case 1:
+    case 2:
       *damaged = DamagedSettingsText(random);
       WriteWholeFile(file, *damaged);
       return true;
@@ -64,8 +66,8 @@ std::string RunOne(const std::string& sim, const fs::path& game, const fs::path&
   tally->exits += run.out.find("\"exit\":") != std::string::npos;
   tally->idles += run.out.find("\"idle\":") != std::string::npos;
   tally->damagedStarts += damagedStart;
-  const char* marks[6] = {"\"state\":20}", "\"state\":30}", "\"state\":40}", "\"state\":50}", "\"state\":70}",
-                          "\"messagebox\""};
+  const char* marks[6] = {"\"state\":20}", "\"state\":30}", "\"state\":40}",
+                          "\"state\":50}", "\"state\":70}", "\"messagebox\""};
   for (int32_t i = 0; i < 6; ++i) tally->reached[i] += run.out.find(marks[i]) != std::string::npos;
   return fault;
 }
@@ -109,10 +111,11 @@ int main(int argc, char** argv) {
   for (uint32_t j = 0; j < std::max(jobs, 1u); ++j) threads.emplace_back(worker);
   for (std::thread& t : threads) t.join();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("monkey: seeds %u..%u: %u runs, %u failed; %u ended, %u waited for input; %u started from a damaged "
-              "settings file; %.0f s (longest run %.1f s)\n",
-              first, first + count - 1, tally.runs, tally.failures, tally.exits, tally.idles, tally.damagedStarts,
-              seconds, tally.longestSeconds);
+  std::printf(
+      "monkey: seeds %u..%u: %u runs, %u failed; %u ended, %u waited for input; %u started from a damaged "
+      "settings file; %.0f s (longest run %.1f s)\n",
+      first, first + count - 1, tally.runs, tally.failures, tally.exits, tally.idles, tally.damagedStarts, seconds,
+      tally.longestSeconds);
   std::printf("monkey: runs that reached");
   for (int32_t i = 0; i < 6; ++i) std::printf("%s %s: %u", i ? "," : "", kReachedNames[i], tally.reached[i]);
   std::printf("\n");

@@ -45,11 +45,11 @@ std::string Seats(Writer& w) {
 }
 
 void Input(Writer& w) {
-  static const char* const kKeys[] = {"Escape", "Return", "Tab", "Space", "Backspace", "Delete", "Left", "Right",
-                                      "Up",     "Down",   "Home", "End",   "Shift",     "L",      "Y",    "N",
-                                      "X",      "Q",      "1",    "9"};
-  static const int32_t kControls[] = {1, 2, 6, 7, 1000, 1001, 1002, 1003, 1004, 1008, 1015, 1016, 1017, 1018,
-                                      1019, 1020, 1021, 1025, 1033};
+  static const char* const kKeys[] = {"Escape", "Return", "Tab",  "Space", "Backspace", "Delete", "Left",
+                                      "Right",  "Up",     "Down", "Home",  "End",       "Shift",  "L",
+                                      "Y",      "N",      "X",    "Q",     "1",         "9"};
+  static const int32_t kControls[] = {1,    2,    6,    7,    1000, 1001, 1002, 1003, 1004, 1008,
+                                      1015, 1016, 1017, 1018, 1019, 1020, 1021, 1025, 1033};
   static const char* const kAnswers[] = {"ok", "yes", "no", "wait"};
   const int32_t pick = w.Uniform(0, 99);
   if (pick < 22) {
