@@ -47,27 +47,13 @@ void TakeScreenshot(const std::string& path) {
 void Apply(const HeadlessInput& in) {
   using Kind = HeadlessInput::Kind;
   switch (in.kind) {
-    case Kind::Move:
-      QueueMouseMove(in.x, in.y);
-      break;
-    case Kind::Button:
-      QueueMouseButton(in.right, in.down, in.x, in.y);
-      break;
-    case Kind::Key:
-      QueueKey(in.key, in.down);
-      break;
-    case Kind::Char:
-      QueueChar(static_cast<uint8_t>(in.key));
-      break;
-    case Kind::Activate:
-      QueueActivation(in.down);
-      break;
-    case Kind::Close:
-      QueueClose();
-      break;
-    case Kind::Screenshot:
-      TakeScreenshot(in.path);
-      break;
+    case Kind::Move: QueueMouseMove(in.x, in.y); break;
+    case Kind::Button: QueueMouseButton(in.right, in.down, in.x, in.y); break;
+    case Kind::Key: QueueKey(in.key, in.down); break;
+    case Kind::Char: QueueChar(static_cast<uint8_t>(in.key)); break;
+    case Kind::Activate: QueueActivation(in.down); break;
+    case Kind::Close: QueueClose(); break;
+    case Kind::Screenshot: TakeScreenshot(in.path); break;
     case Kind::Call:
       if (in.call) in.call();
       break;
@@ -93,8 +79,8 @@ uint64_t MidiDueMs() {
 // Time passes one scripted input or MIDI step at a time, so each happens with the clock at its own moment.
 void AdvanceTo(uint64_t target) {
   for (;;) {
-    const uint64_t input =
-        gHeadless.script.empty() ? std::numeric_limits<uint64_t>::max() : gHeadless.script.front().time;
+    const uint64_t input = gHeadless.script.empty() ? std::numeric_limits<uint64_t>::max()
+                                                    : gHeadless.script.front().time;
     const uint64_t next = std::min(input, MidiDueMs());
     if (next > target) break;
     gHeadless.elapsed = std::max<uint64_t>(gHeadless.elapsed, next);
@@ -122,8 +108,8 @@ void HeadlessReset(const HeadlessConfig& config) {
 
 void HeadlessSchedule(const HeadlessInput& input) {
   auto& s = gHeadless.script;
-  const auto at =
-      std::upper_bound(s.begin(), s.end(), input.time, [](uint64_t t, const HeadlessInput& i) { return t < i.time; });
+  const auto at = std::upper_bound(s.begin(), s.end(), input.time,
+                                   [](uint64_t t, const HeadlessInput& i) { return t < i.time; });
   s.insert(at, input);
   gHeadless.lastInput = std::max<uint64_t>(gHeadless.lastInput, input.time);
 }

@@ -31,10 +31,10 @@ struct HeadlessInput {
   Kind kind = Kind::Move;
   int32_t x = 0;
   int32_t y = 0;
-  bool right = false;          // Button: right button
-  bool down = false;           // Button, Key: pressed (else released); Activate: active
-  uint32_t key = 0;            // Key: virtual key; Char: Windows-1252 byte
-  std::string path;            // Screenshot: PNG file to write
+  bool right = false;  // Button: right button
+  bool down = false;   // Button, Key: pressed (else released); Activate: active
+  uint32_t key = 0;    // Key: virtual key; Char: Windows-1252 byte
+  std::string path;    // Screenshot: PNG file to write
   std::function<void()> call;  // Call: run at that time (tests)
 };
 
