@@ -145,6 +145,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: quill_damage SIM GAME_DIR [EVERY [SEED]]\n", stderr);
     return 2;
   }
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const std::string sim = fs::absolute(argv[1]).string();
   const uint32_t every = argc > 3 ? static_cast<uint32_t>(std::max(1, std::atoi(argv[3]))) : 1;
   const uint32_t seed = argc > 4 ? static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1;

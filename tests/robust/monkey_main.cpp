@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: quill_monkey SIM GAME_DIR FIRST_SEED COUNT [JOBS]\n", stderr);
     return 2;
   }
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // a long run stopped by hand keeps its figures
   const std::string sim = fs::absolute(argv[1]).string();
   const fs::path game = fs::absolute(argv[2]);
   const uint32_t first = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
       const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
       std::lock_guard<std::mutex> hold(tally.lock);
       tally.longestSeconds = std::max(tally.longestSeconds, took);
+      if (tally.runs % 500 == 0) std::printf("monkey: %u runs, %u failed\n", tally.runs, tally.failures);
       if (!fault.empty()) {
         ++tally.failures;
         std::printf("FAIL seed %u: %s (script and output kept in %s)\n", seed, fault.c_str(), work.c_str());
