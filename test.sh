@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up on a Debian 12 machine and runs every test: unit, module and end-to-end tests, then
-# the music player's tests under ThreadSanitizer, then short runs of the fuzz targets (clang with ASan and UBSan).
+# the whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer (with the monkey, the damaged game folder
+# and long rounds), the music player's tests under ThreadSanitizer, then short runs of the fuzz targets.
 set -euo pipefail
 source "$(dirname "$0")/tools/setup.sh"
 build_game
@@ -8,6 +9,11 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
+
+ASAN_DIR="$QUILL_ROOT/build-asan"
+cmake -S "$QUILL_ROOT" -B "$ASAN_DIR" -DCMAKE_BUILD_TYPE=None -DQUILL_ASAN=ON -DQUILL_WERROR=$werror >/dev/null
+cmake --build "$ASAN_DIR" -j2 --target quill_tests quillmere-sim quill_monkey quill_damage quill_long_rounds
+UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir "$ASAN_DIR" --output-on-failure -j2
 
 TSAN_DIR="$QUILL_ROOT/build-tsan"
 cmake -S "$QUILL_ROOT" -B "$TSAN_DIR" -DCMAKE_BUILD_TYPE=Debug -DQUILL_TSAN=ON -DQUILL_WERROR=$werror >/dev/null

@@ -127,6 +127,13 @@ const Surface* HeadlessScreen() { return gHeadless.primary.get(); }
 bool HeadlessCursorVisible() { return gHeadless.cursorVisible; }
 bool HeadlessAudioOpen() { return gHeadless.audioOpen; }
 const std::vector<std::string>& HeadlessDebugOutput() { return gHeadless.debug; }
+void HeadlessForgetRecords() {
+  gHeadless.traces = {};
+  gHeadless.boxes = {};
+  gHeadless.debug = {};
+  HeadlessSoundsClear();
+  HeadlessMidiClearEvents();
+}
 
 // ---- Clock ------------------------------------------------------------------------------------------
 

@@ -77,3 +77,6 @@ const Surface* HeadlessScreen();
 bool HeadlessCursorVisible();
 bool HeadlessAudioOpen();
 const std::vector<std::string>& HeadlessDebugOutput();
+// Forgets every record kept so far (traces, message boxes, debug output, sounds, MIDI events) while the game
+// runs on: a run of days of virtual time measures the game's memory, not the records'.
+void HeadlessForgetRecords();

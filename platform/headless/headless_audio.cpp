@@ -72,6 +72,7 @@ void Record(const AudioBuffer* b, HeadlessSoundAction action) {
 // ---- Controls -----------------------------------------------------------------------------------------
 
 const std::vector<HeadlessSound>& HeadlessSounds() { return State().record; }
+void HeadlessSoundsClear() { State().record = {}; }
 void HeadlessOnSound(std::function<void(const HeadlessSound&)> listener) { State().listener = std::move(listener); }
 
 bool HeadlessSoundPlaying(const std::string& name) {

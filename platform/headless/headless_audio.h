@@ -28,3 +28,5 @@ void HeadlessAudioStall(bool stalled);
 // Forgets the record and the listener, silences every buffer and un-stalls the device; buffers stay valid
 // for whoever still holds them.
 void HeadlessAudioReset();
+// Forgets the record only; what is sounding sounds on.
+void HeadlessSoundsClear();
