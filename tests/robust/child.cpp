@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/settings_file.h"
+#include "platform/files/settings_file.h"
 
 namespace fs = std::filesystem;
 
