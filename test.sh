@@ -10,8 +10,10 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 
+# Warnings are shown but not fatal here: the instrumented -O1 code trips GCC's flow warnings (format
+# truncation and the like) on lines the warnings-as-errors build above proves clean.
 ASAN_DIR="$QUILL_ROOT/build-asan"
-cmake -S "$QUILL_ROOT" -B "$ASAN_DIR" -DCMAKE_BUILD_TYPE=None -DQUILL_ASAN=ON -DQUILL_WERROR=$werror >/dev/null
+cmake -S "$QUILL_ROOT" -B "$ASAN_DIR" -DCMAKE_BUILD_TYPE=None -DQUILL_ASAN=ON -DQUILL_WERROR=OFF >/dev/null
 cmake --build "$ASAN_DIR" -j2 --target quill_tests quillmere-sim quill_monkey quill_damage quill_long_rounds
 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir "$ASAN_DIR" --output-on-failure -j2
 

@@ -106,7 +106,7 @@ void StartRound(HWND dialog) {
     if (IsDlgButtonChecked(dialog, CheckId(slot)) != BST_CHECKED) continue;
     PlayerRecord& p = Slot(slot);
     GetDlgItemTextA(dialog, EditId(slot), p.name, kNameLength + 1);
-    if (p.name[0] == '\0') std::snprintf(p.name, sizeof p.name, "Player %d", slot);
+    if (p.name[0] == '\0') std::snprintf(p.name, sizeof p.name, "Player %u", static_cast<uint8_t>(slot));
     p.playing = 0;
     gRound.playerCount = static_cast<int8_t>(slot);
   }

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -36,6 +38,7 @@ ChildRun RunChild(const std::vector<std::string>& argv, const fs::path& where,
     ::dup2(errFd, 2);
     ::setpgid(0, 0);
     ::execve(args[0], args.data(), env.data());
+    ::dprintf(2, "cannot start %s: %s\n", args[0], std::strerror(errno));
     ::_exit(127);
   }
   // Polled in short naps: the watchdog is the only thing here that waits on the real clock.
