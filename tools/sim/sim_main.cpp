@@ -98,11 +98,25 @@ std::string Name(const PlayerRecord& record) {
   return JsonString(std::string(record.name, ::strnlen(record.name, 15)));
 }
 
+// The settings file the run started and ended with. The Windows build keeps its settings in the registry, so
+// there its outcome shows no settings.
 SettingsParse StoredSettings() {
+#ifdef _WIN32
+  return SettingsParse{};
+#else
   std::ifstream file(SettingsFilePath(), std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   return file ? ParseSettingsText(text.str()) : SettingsParse{};
+#endif
+}
+
+bool FirstRun() {
+#ifdef _WIN32
+  return false;
+#else
+  return !std::filesystem::exists(SettingsFilePath());
+#endif
 }
 
 // The players as the last round ended, before the title menu seats them afresh; a round still under way
@@ -188,7 +202,7 @@ int RunPlay(const Options& o) {
     return kExitUsage;
   }
   SettingsParse before = StoredSettings();
-  if (!std::filesystem::exists(SettingsFilePath())) before.values = FirstRunSettings(RegisteredOwner());
+  if (FirstRun()) before.values = FirstRunSettings(RegisteredOwner());
   std::printf("{%s\"state\":%u}\n", At(timeGetTime()).c_str(), gShell.applicationState);
   try {
     return PrintEnd("exit", WinMain(), before);

@@ -65,7 +65,7 @@ if(QUILL_TESTS)
   list(TRANSFORM tests APPEND _test.cpp)
   list(APPEND tests ${PROJECT_SOURCE_DIR}/tests/win32/backend_test.cpp)
   add_executable(quill_win_tests ${tests} ${PROJECT_SOURCE_DIR}/tools/coursebuild/midi_files.cpp
-                 ${PROJECT_SOURCE_DIR}/tools/coursebuild/course_files.cpp)
+                 ${PROJECT_SOURCE_DIR}/tools/coursebuild/music_source.cpp ${PROJECT_SOURCE_DIR}/tools/coursebuild/course_files.cpp)
   quill_link_game(quill_win_tests platform_win32)
   target_link_libraries(quill_win_tests PRIVATE GTest::gtest GTest::gtest_main)
   target_compile_options(quill_win_tests PRIVATE -Wno-missing-field-initializers)
