@@ -40,13 +40,13 @@ wine_start 2>/dev/null
 say "Wine's first start (a new prefix) took $((SECONDS - first)) s"
 
 ctest --test-dir "$WIN" -j2 --output-on-failure
-# Physics and the virtual clock give the Linux build's results: the test course's strokes and demonstrations,
-# and Brindlemoor's demonstrations line for line against the Linux quillmere-sim.
+# Physics and the virtual clock give the Linux build's results: the test course's strokes, Brindlemoor's
+# demonstrations against their expected files and line for line against the Linux quillmere-sim.
 SIM=$OUT/quillmere-sim
 printf '#!/usr/bin/env bash\nexec %q %q "$@"\n' "$ROOT/tools/windows/wine_run.sh" "$WIN/quillmere-sim.exe" >"$SIM"
 chmod +x "$SIM"
 tests/e2e/run_strokes.sh "$SIM" build/testgame tests/e2e/test_course.strokes
-for expected in tests/e2e/demo_hole*.expected; do tests/e2e/run_demo.sh "$SIM" build/testgame "$expected"; done
+for expected in tests/e2e/demo_hole*.expected; do tests/e2e/run_demo.sh "$SIM" build/game "$expected"; done
 for hole in 1 7 12 18; do
   cmp <(build/tools/quillmere-sim demo --game build/game --hole $hole) <("$SIM" demo --game build/game --hole $hole) ||
     { say "FAIL: Brindlemoor's demonstration of hole $hole differs"; exit 1; }
