@@ -72,6 +72,8 @@ double AverageAdvance(FT_Face face) {
   return weights ? sum / weights : 0;
 }
 
+}  // namespace
+
 void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
   g->loaded = true;
   // Control characters have no shape and take no room.
@@ -98,8 +100,6 @@ void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
     }
   }
 }
-
-}  // namespace
 
 Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t averageWidth) {
   if (pixelHeight <= 0) return nullptr;
@@ -146,20 +146,7 @@ Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t average
   return font;
 }
 
-void CloseFont(Font* font) {
-  if (!font) return;
-  std::lock_guard lock(FontCacheMutex());
-  if (!ReleaseCachedFont(font)) return;
-  FT_Done_Face(static_cast<FT_Face>(font->face));
-  delete font;
-}
-
-const Glyph& FontGlyph(Font* font, uint8_t ch) {
-  Glyph& g = font->glyphs[ch];
-  std::lock_guard lock(FontCacheMutex());
-  if (!g.loaded) LoadGlyph(font, ch, &g);
-  return g;
-}
+void FreeFontFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
 
 std::string FontPath(bool bold) {
 #ifdef QUILL_FONT_DIR

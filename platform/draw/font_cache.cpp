@@ -31,12 +31,22 @@ void AddCachedFont(const std::string& face, int32_t em, int32_t width, Font* fon
   gCache.emplace(CacheKey{face, em, width}, CacheEntry{font, 1});
 }
 
-bool ReleaseCachedFont(Font* font) {
+void CloseFont(Font* font) {
+  if (!font) return;
+  std::lock_guard lock(FontCacheMutex());
   for (auto it = gCache.begin(); it != gCache.end(); ++it) {
     if (it->second.font != font) continue;
-    if (--it->second.refs > 0) return false;
+    if (--it->second.refs > 0) return;
     gCache.erase(it);
     break;
   }
-  return true;
+  FreeFontFace(font->face);
+  delete font;
+}
+
+const Glyph& FontGlyph(Font* font, uint8_t ch) {
+  Glyph& g = font->glyphs[ch];
+  std::lock_guard lock(FontCacheMutex());
+  if (!g.loaded) LoadGlyph(font, ch, &g);
+  return g;
 }

@@ -12,5 +12,7 @@ std::mutex& FontCacheMutex();
 // The font already open for this key, with one more reference; null when there is none.
 Font* FindCachedFont(const std::string& face, int32_t em, int32_t width);
 void AddCachedFont(const std::string& face, int32_t em, int32_t width, Font* font);
-// Drops one reference; true when that was the last and the caller must free the font.
-bool ReleaseCachedFont(Font* font);
+
+// What each font engine supplies; CloseFont and FontGlyph are shared and call these under the mutex.
+void LoadGlyph(Font* font, uint8_t ch, Glyph* g);
+void FreeFontFace(void* face);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/draw/font.h"
@@ -208,17 +209,9 @@ int32_t GetDeviceCaps(const DC*, int32_t index) { return index == LOGPIXELSY ? 9
 
 Pen CreatePen(int32_t style, int32_t, COLORREF color) { return Pen{style != PS_NULL, color}; }
 
-Pen SelectPen(DC* dc, Pen pen) {
-  const Pen old = dc->pen;
-  dc->pen = pen;
-  return old;
-}
+Pen SelectPen(DC* dc, Pen pen) { return std::exchange(dc->pen, pen); }
 
-Brush SelectBrush(DC* dc, Brush brush) {
-  const Brush old = dc->brush;
-  dc->brush = brush;
-  return old;
-}
+Brush SelectBrush(DC* dc, Brush brush) { return std::exchange(dc->brush, brush); }
 
 HFONT SelectFont(DC* dc, HFONT font) {
   // Hands back the stock font rather than null, so a caller restoring it never mistakes it for a failure.
@@ -248,17 +241,9 @@ HFONT GetStockAnsiVarFont() {
   return gStockFont;
 }
 
-COLORREF SetTextColor(DC* dc, COLORREF color) {
-  const COLORREF old = dc->textColor;
-  dc->textColor = color;
-  return old;
-}
+COLORREF SetTextColor(DC* dc, COLORREF color) { return std::exchange(dc->textColor, color); }
 
-int32_t SetBkMode(DC* dc, int32_t mode) {
-  const int32_t old = dc->bkMode;
-  dc->bkMode = mode;
-  return old;
-}
+int32_t SetBkMode(DC* dc, int32_t mode) { return std::exchange(dc->bkMode, mode); }
 
 void FillRect(DC* dc, const RECT* rect, Brush brush) {
   if (!Drawable(dc) || !rect || !brush.visible) return;

@@ -15,6 +15,8 @@ struct Face {
   HDC dc = nullptr;
 };
 
+}  // namespace
+
 // Rows of a GGO_BITMAP glyph are padded to whole 32-bit words.
 void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
   const auto* face = static_cast<Face*>(font->face);
@@ -39,8 +41,6 @@ void LoadGlyph(Font* font, uint8_t ch, Glyph* g) {
     }
   }
 }
-
-}  // namespace
 
 Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t averageWidth) {
   if (pixelHeight <= 0) return nullptr;
@@ -68,22 +68,11 @@ Font* OpenFont(const std::string& fontFile, int32_t pixelHeight, int32_t average
   return font;
 }
 
-void CloseFont(Font* font) {
-  if (!font) return;
-  std::lock_guard lock(FontCacheMutex());
-  if (!ReleaseCachedFont(font)) return;
-  auto* face = static_cast<Face*>(font->face);
+void FreeFontFace(void* opaque) {
+  auto* face = static_cast<Face*>(opaque);
   DeleteDC(face->dc);
   DeleteObject(face->font);
   delete face;
-  delete font;
-}
-
-const Glyph& FontGlyph(Font* font, uint8_t ch) {
-  Glyph& g = font->glyphs[ch];
-  std::lock_guard lock(FontCacheMutex());
-  if (!g.loaded) LoadGlyph(font, ch, &g);
-  return g;
 }
 
 // The face is named, not found in a file: Windows has the game's Arial.
