@@ -41,7 +41,7 @@ void Feed() {
   for (;;) {
     for (size_t i = 0; i < kBlocks; ++i) {
       WAVEHDR& h = d.headers[i];
-      if ((h.dwFlags & WHDR_PREPARED) && !(h.dwFlags & WHDR_DONE)) continue;
+      if (h.dwFlags & WHDR_INQUEUE) continue;  // a block still with the device; a new one goes at once
       {
         std::lock_guard guard(d.lock);
         d.mixer.Mix(d.blocks[i].data(), d.blocks[i].size() / 2);
@@ -84,6 +84,13 @@ bool W32AudioOpen(int32_t rate) {
 }
 
 bool W32AudioIsOpen() { return State().out != nullptr; }
+
+uint32_t W32AudioPlayedFrames() {
+  MMTIME time{};
+  time.wType = TIME_SAMPLES;
+  if (!State().out || waveOutGetPosition(State().out, &time, sizeof time) != MMSYSERR_NOERROR) return 0;
+  return time.wType == TIME_SAMPLES ? time.u.sample : 0;
+}
 
 std::vector<int16_t> ConvertToStereo16(const WaveFormat& f, const uint8_t* data, uint32_t frames, int32_t rate) {
   if (frames == 0 || rate <= 0 || f.samplesPerSecond == 0) return {};
