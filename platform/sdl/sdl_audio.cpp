@@ -1,5 +1,5 @@
-// SDL effect buffers: each WAV is converted once, when its buffer is made, to the device's 16-bit stereo at
-// the device's rate, and the shared mixer sums the playing ones inside the device's callback.
+// SDL's sound device under the shared effects mixer: each WAV is converted once, when its buffer is made, to
+// the device's 16-bit stereo at the device's rate, and the mixer sums the playing ones inside the callback.
 #include "platform/sdl/sdl_audio.h"
 
 #include <cstdlib>
@@ -7,47 +7,32 @@
 #include <vector>
 
 #include "platform/sdl/sdl_midi.h"
-#include "platform/sound/audio.h"
-#include "platform/sound/audio_mixer.h"
-
-struct AudioBuffer {
-  AudioMixer::VoiceId voice = 0;
-};
+#include "platform/sound/mixed_effects.h"
 
 namespace {
 
 struct SdlAudio {
-  AudioMixer mixer;
   SDL_AudioDeviceID device = 0;
   int rate = 0;
 };
 
-// Never destroyed: buffers held by the game's globals are released during exit, after this file's statics
-// would have gone. The device itself is closed at exit before then (sdl_system.cpp).
-SdlAudio& State() {
-  static auto* state = new SdlAudio;
-  return *state;
-}
+SdlAudio gAudio;
+
+}  // namespace
 
 // The callback reads the mixer on the audio thread; every change from the game's thread holds the device's
 // lock, which SDL also holds around the callback.
-class MixerLock {
- public:
-  MixerLock() : device_(State().device) {
-    if (device_ != 0) SDL_LockAudioDevice(device_);
-  }
-  ~MixerLock() {
-    if (device_ != 0) SDL_UnlockAudioDevice(device_);
-  }
-  MixerLock(const MixerLock&) = delete;
-  MixerLock& operator=(const MixerLock&) = delete;
-
- private:
-  SDL_AudioDeviceID device_;
-};
+bool EffectsDeviceOpen() { return gAudio.device != 0; }
+void LockEffects() {
+  if (gAudio.device != 0) SDL_LockAudioDevice(gAudio.device);
+}
+void UnlockEffects() {
+  if (gAudio.device != 0) SDL_UnlockAudioDevice(gAudio.device);
+}
 
 // The samples as 16-bit stereo at the device's rate, or empty when SDL cannot convert them.
-std::vector<int16_t> ConvertForDevice(const WaveFormat& f, const uint8_t* data, uint32_t frames, int rate) {
+std::vector<int16_t> ConvertForDevice(const WaveFormat& f, const uint8_t* data, uint32_t frames) {
+  const int rate = gAudio.rate;
   const SDL_AudioFormat from = f.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
   const size_t bytes = static_cast<size_t>(frames) * f.blockAlign;
   SDL_AudioCVT cvt;
@@ -69,80 +54,21 @@ std::vector<int16_t> ConvertForDevice(const WaveFormat& f, const uint8_t* data, 
   return out;
 }
 
-}  // namespace
-
 void SdlAudioAttach(SDL_AudioDeviceID device, int rate) {
-  State().device = device;
-  State().rate = rate;
+  gAudio.device = device;
+  gAudio.rate = rate;
   SdlMidiAttach(rate);
 }
 
 void SdlAudioDetach() {
   SdlMidiDetach();
-  State().device = 0;
-  State().rate = 0;
+  gAudio.device = 0;
+  gAudio.rate = 0;
 }
 
 void SdlAudioFill(Uint8* stream, int length) {
   const size_t frames = static_cast<size_t>(length) / 4;
-  State().mixer.Mix(reinterpret_cast<int16_t*>(stream), frames);
+  EffectsMixer().Mix(reinterpret_cast<int16_t*>(stream), frames);
   SdlMidiMix(reinterpret_cast<int16_t*>(stream), frames);
   if (static_cast<size_t>(length) > frames * 4) std::memset(stream + frames * 4, 0, length - frames * 4);
-}
-
-// ---- The buffers ----------------------------------------------------------------------------------------
-
-AudioBuffer* AudioCreateBuffer(const uint8_t* format, size_t formatSize, const uint8_t* data, size_t dataSize,
-                               const char* /*name*/) {
-  SdlAudio& s = State();
-  if (s.device == 0 || data == nullptr) return nullptr;
-  const std::optional<WaveFormat> f = DecodeWaveFormat(format, formatSize);
-  if (!f) return nullptr;
-  const uint32_t frames = WholeFrames(*f, dataSize);
-  if (frames == 0) return nullptr;
-  std::vector<int16_t> converted = ConvertForDevice(*f, data, frames, s.rate);
-  if (converted.size() < 2) return nullptr;
-  MixerLock lock;
-  const AudioMixer::VoiceId voice = s.mixer.Add(std::move(converted), frames, f->blockAlign);
-  if (voice == 0) return nullptr;
-  return new AudioBuffer{voice};
-}
-
-void AudioPlay(AudioBuffer* b, bool loop) {
-  if (!b) return;
-  MixerLock lock;
-  State().mixer.Play(b->voice, loop);
-}
-
-void AudioStop(AudioBuffer* b) {
-  if (!b) return;
-  MixerLock lock;
-  State().mixer.Stop(b->voice);
-}
-
-void AudioSetPosition(AudioBuffer* b, uint32_t bytes) {
-  if (!b) return;
-  MixerLock lock;
-  State().mixer.SetPosition(b->voice, bytes);
-}
-
-uint32_t AudioStatus(AudioBuffer* b) {
-  if (!b) return 0;
-  MixerLock lock;
-  return State().mixer.Status(b->voice);
-}
-
-uint32_t AudioPosition(AudioBuffer* b) {
-  if (!b) return 0;
-  MixerLock lock;
-  return State().mixer.Position(b->voice);
-}
-
-void AudioReleaseBuffer(AudioBuffer* b) {
-  if (!b) return;
-  {
-    MixerLock lock;
-    State().mixer.Remove(b->voice);
-  }
-  delete b;
 }

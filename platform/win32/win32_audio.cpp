@@ -8,11 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/sound/audio.h"
-
-struct AudioBuffer {
-  AudioMixer::VoiceId voice = 0;
-};
+#include "platform/sound/mixed_effects.h"
 
 namespace {
 
@@ -21,7 +17,6 @@ constexpr uint32_t kBlockMs = 20;  // short enough that an effect starts with it
 
 struct Device {
   std::mutex lock;  // the mixer, between the game's thread and the feeder
-  AudioMixer mixer;
   HWAVEOUT out = nullptr;
   HANDLE done = nullptr;
   int32_t rate = 0;
@@ -44,7 +39,7 @@ void Feed() {
       if (h.dwFlags & WHDR_INQUEUE) continue;  // a block still with the device; a new one goes at once
       {
         std::lock_guard guard(d.lock);
-        d.mixer.Mix(d.blocks[i].data(), d.blocks[i].size() / 2);
+        EffectsMixer().Mix(d.blocks[i].data(), d.blocks[i].size() / 2);
       }
       h.dwFlags &= ~WHDR_DONE;
       waveOutWrite(d.out, &h, sizeof h);
@@ -116,57 +111,10 @@ std::vector<int16_t> ConvertToStereo16(const WaveFormat& f, const uint8_t* data,
   return out;
 }
 
-// ---- The buffers ----------------------------------------------------------------------------------------
+bool EffectsDeviceOpen() { return State().out != nullptr; }
+void LockEffects() { State().lock.lock(); }
+void UnlockEffects() { State().lock.unlock(); }
 
-AudioBuffer* AudioCreateBuffer(const uint8_t* format, size_t formatSize, const uint8_t* data, size_t dataSize,
-                               const char* /*name*/) {
-  Device& d = State();
-  if (!d.out || !data) return nullptr;
-  const std::optional<WaveFormat> f = DecodeWaveFormat(format, formatSize);
-  if (!f) return nullptr;
-  const uint32_t frames = WholeFrames(*f, dataSize);
-  std::vector<int16_t> converted = ConvertToStereo16(*f, data, frames, d.rate);
-  if (converted.size() < 2) return nullptr;
-  std::lock_guard guard(d.lock);
-  const AudioMixer::VoiceId voice = d.mixer.Add(std::move(converted), frames, f->blockAlign);
-  return voice == 0 ? nullptr : new AudioBuffer{voice};
-}
-
-void AudioPlay(AudioBuffer* b, bool loop) {
-  if (!b) return;
-  std::lock_guard guard(State().lock);
-  State().mixer.Play(b->voice, loop);
-}
-
-void AudioStop(AudioBuffer* b) {
-  if (!b) return;
-  std::lock_guard guard(State().lock);
-  State().mixer.Stop(b->voice);
-}
-
-void AudioSetPosition(AudioBuffer* b, uint32_t bytes) {
-  if (!b) return;
-  std::lock_guard guard(State().lock);
-  State().mixer.SetPosition(b->voice, bytes);
-}
-
-uint32_t AudioStatus(AudioBuffer* b) {
-  if (!b) return 0;
-  std::lock_guard guard(State().lock);
-  return State().mixer.Status(b->voice);
-}
-
-uint32_t AudioPosition(AudioBuffer* b) {
-  if (!b) return 0;
-  std::lock_guard guard(State().lock);
-  return State().mixer.Position(b->voice);
-}
-
-void AudioReleaseBuffer(AudioBuffer* b) {
-  if (!b) return;
-  {
-    std::lock_guard guard(State().lock);
-    State().mixer.Remove(b->voice);
-  }
-  delete b;
+std::vector<int16_t> ConvertForDevice(const WaveFormat& f, const uint8_t* data, uint32_t frames) {
+  return ConvertToStereo16(f, data, frames, State().rate);
 }

@@ -26,7 +26,7 @@ target_link_libraries(platform_headless PUBLIC platform_common)
 
 # The real backend: window, input, clock, sound and music over the Windows API.
 add_library(platform_win32 STATIC ${WIN}/win32_system.cpp ${WIN}/win32_window.cpp ${WIN}/win32_audio.cpp
-            ${WIN}/win32_midi.cpp ${WIN}/win32_midi_out.cpp)
+            ${WIN}/win32_midi.cpp ${WIN}/win32_midi_out.cpp ${PROJECT_SOURCE_DIR}/platform/sound/mixed_effects.cpp)
 target_link_libraries(platform_win32 PUBLIC platform_common winmm ddraw dxguid)
 
 foreach(module green round menus media)
