@@ -12,6 +12,7 @@ export WINEDLLOVERRIDES="winemenubuilder.exe,winedbg.exe=d;winepulse.drv=d"
 mkdir -p "$WINEPREFIX" "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$TMPDIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 [[ -f $HOME/.asoundrc ]] || echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+export QUILL_WAVE_DEVICE=1  # the Windows tests may count on a wave output device
 
 # A persistent server, so that each test does not wait for Wine's background processes (wineserver -k ends it).
 # The first start makes the prefix; without a window manager DestroyWindow would stall for seconds.
